@@ -1,0 +1,32 @@
+// Ways out of the program. Every way out runs the registered shutdown steps
+// (control memory, then the log) so the log always ends with its closing lines.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace quarry {
+
+enum ExitCode : int {
+  kExitNormal = 0,
+  kExitVideoFailed = 1,
+  kExitWindowClosed = 2,
+  kExitMissingData = 3,
+};
+
+// Shutdown steps run last-registered first, once.
+void RegisterShutdown(std::function<void()> step);
+void RunShutdown();
+
+// Runs the shutdown steps and ends the process with the code.
+[[noreturn]] void ExitProgram(int code);
+
+// A stop for missing data (an archive, a member, a list header): logs the
+// error line under the tag, prints it on standard error and exits with code 3.
+// Tools and tests may install a handler instead (it may throw); when the
+// handler returns, the program still exits.
+[[noreturn]] void StopMissingData(const std::string& message, const std::string& tag);
+using StopHandler = std::function<void(const std::string& message, const std::string& tag)>;
+void SetStopHandler(StopHandler handler);
+
+}  // namespace quarry
