@@ -1,0 +1,19 @@
+// Display start and shutdown.
+#pragma once
+
+#include <cstdint>
+
+namespace quarry {
+
+// Opens SDL video, the display and the BackBuffer; on failure logs and ends
+// the program with exit code 1.
+void Initialize(uint16_t width, uint16_t height, uint16_t bpp, uint32_t flags);
+// Releases the display and the audio device; shuts SDL down.
+void Finalize();
+// Windowed, closed, then full screen - unless windowed play was asked for.
+void OpenVideo(uint16_t width, uint16_t height, uint16_t bpp);
+
+// --windowed: stay in the window instead of re-opening full screen.
+void SetWindowedOnly(bool on);
+
+}  // namespace quarry
