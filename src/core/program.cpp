@@ -1,0 +1,46 @@
+#include "core/program.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "core/log.h"
+
+namespace quarry {
+
+namespace {
+std::vector<std::function<void()>>& Steps() {
+  static std::vector<std::function<void()>> steps;
+  return steps;
+}
+StopHandler g_stopHandler;
+}  // namespace
+
+void RegisterShutdown(std::function<void()> step) { Steps().push_back(std::move(step)); }
+
+void RunShutdown() {
+  auto& steps = Steps();
+  while (!steps.empty()) {
+    auto step = std::move(steps.back());
+    steps.pop_back();
+    step();
+  }
+}
+
+void ExitProgram(int code) {
+  RunShutdown();
+  std::fflush(stdout);
+  std::_Exit(code);
+}
+
+void SetStopHandler(StopHandler handler) { g_stopHandler = std::move(handler); }
+
+void StopMissingData(const std::string& message, const std::string& tag) {
+  if (g_stopHandler) g_stopHandler(message, tag);
+  LogError(message, tag);
+  // The player who started the game from a terminal sees why it closed.
+  std::fprintf(stderr, "{%s} %s\n", tag.c_str(), message.c_str());
+  ExitProgram(kExitMissingData);
+}
+
+}  // namespace quarry
