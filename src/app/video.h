@@ -17,3 +17,11 @@ void OpenVideo(uint16_t width, uint16_t height, uint16_t bpp);
 void SetWindowedOnly(bool on);
 
 }  // namespace quarry
+
+#include <functional>
+
+namespace quarry {
+// How Finalize releases the audio device: returns true when sound was on
+// (the device was freed), false when the game ran silently.
+void SetAudioRelease(std::function<bool()> release);
+}  // namespace quarry

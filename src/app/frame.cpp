@@ -1,0 +1,78 @@
+#include "app/frame.h"
+
+#include <SDL.h>
+
+#include "app/script.h"
+#include "core/clock.h"
+#include "core/keys.h"
+#include "core/program.h"
+
+namespace quarry {
+
+uint32_t FrameDelay = 25;
+uint32_t NextFrameTick = 0;
+
+namespace {
+uint32_t g_pumps = 0;
+}
+
+void SetFrameRate(uint32_t framesPerSecond) {
+  if (framesPerSecond != 0) FrameDelay = 1000 / framesPerSecond;
+}
+
+uint32_t FrameWait() {
+  uint32_t now = GetTicks();
+  // A call that finds the deadline passed schedules the next one and returns
+  // at once; a call before it waits without moving it. Two frames therefore
+  // take one FrameDelay plus one frame's work: the speed of play rests on it.
+  if (NextFrameTick <= now) {
+    NextFrameTick = now + FrameDelay;
+    return 0;
+  }
+  return NextFrameTick - now;
+}
+
+void PumpEvents() {
+  ++g_pumps;
+  DeliverScriptEvents(g_pumps);
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_KEYDOWN: {
+        unsigned sym = event.key.keysym.sym;
+        if (sym >= static_cast<unsigned>(kKeyCount)) break;
+        KeyState[sym] = 1;
+        if (sym >= 'a' && sym <= 'z') {
+          // Only the shift keys change the case; caps lock does not.
+          bool shift = (event.key.keysym.mod & (KMOD_LSHIFT | KMOD_RSHIFT)) != 0;
+          PushKey(static_cast<uint8_t>(shift ? sym - 32 : sym));
+        } else if (sym < 127) {
+          PushKey(static_cast<uint8_t>(sym));
+        }
+        break;
+      }
+      case SDL_KEYUP:
+        if (event.key.keysym.sym < static_cast<unsigned>(kKeyCount)) KeyState[event.key.keysym.sym] = 0;
+        break;
+      case SDL_QUIT:
+        SDL_Quit();
+        ExitProgram(kExitWindowClosed);
+      default:
+        break;
+    }
+  }
+}
+
+uint8_t ReadKey(bool wait) {
+  PumpEvents();
+  uint8_t c = PopKey();
+  while (wait && c == kNoKey) {
+    PumpEvents();
+    c = PopKey();
+  }
+  return c;
+}
+
+uint32_t PumpCount() { return g_pumps; }
+
+}  // namespace quarry

@@ -1,0 +1,76 @@
+// The program run: log, control memory, seed, video, then the game.
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/control_memory.h"
+#include "app/game_flow.h"
+#include "app/options.h"
+#include "app/script.h"
+#include "app/video.h"
+#include "core/clock.h"
+#include "core/log.h"
+#include "core/program.h"
+#include "core/random.h"
+
+using namespace quarry;
+
+namespace {
+std::string ExecutablePath(const char* argv0) {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return argv0;
+  path[n] = 0;
+  return path;
+}
+
+// Milliseconds since the machine started, like the system tick count.
+uint32_t SystemTickCount() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "quarry: %s\n%s", error.c_str(), UsageText().c_str());
+    return kExitMissingData;
+  }
+  if (options.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return kExitNormal;
+  }
+  if (options.version) {
+    std::printf("%s\n", kVersionLine);
+    return kExitNormal;
+  }
+  if (!options.script.empty()) {
+    std::vector<ScriptEvent> events;
+    if (!LoadScript(options.script, events, error)) {
+      std::fprintf(stderr, "quarry: %s\n", error.c_str());
+      return kExitMissingData;
+    }
+    SetInputScript(std::move(events));
+  }
+  UseVirtualClock(options.virtualClock);
+  SetWindowedOnly(options.windowed);
+
+  StartLogger(ExecutablePath(argv[0]));
+  RegisterShutdown(StopLogger);
+  StartControlMemory();
+
+  Randomize(options.seed ? *options.seed : SystemTickCount());
+  LogStatus(kVersionLine, "QUARRY");
+  OpenVideo(640, 480, 32);
+  SDL_ShowCursor(0);
+  StartGame();
+  RunMenus();
+  EndGame();
+  Finalize();
+  ExitProgram(kExitNormal);
+}

@@ -1,0 +1,25 @@
+// The command line of the game.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quarry {
+
+struct Options {
+  bool windowed = false;
+  bool virtualClock = false;
+  std::optional<uint32_t> seed;
+  std::string script;
+  bool help = false;
+  bool version = false;
+};
+
+// False with a message for an unknown option or a missing/bad value.
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+std::string UsageText();
+
+constexpr const char* kVersionLine = "Quarrystar V1.01 Build 0002";
+
+}  // namespace quarry
