@@ -1,0 +1,139 @@
+#include "archive/lzw.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace quarry {
+namespace {
+
+void PutU16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+// The dictionary as a trie: (code, next byte) -> the oldest code whose string
+// is code's string plus that byte. Every string's prefix one byte shorter is
+// itself a code, so walking the trie along the lookahead finds the longest
+// match, and keeping the first code entered for a string finds the oldest of
+// equal matches -- exactly the code the stored encoder's bucket walk picks.
+class Trie {
+public:
+  Trie() : keys_(new uint32_t[kSlots]), codes_(new uint16_t[kSlots]) {
+    std::fill_n(keys_.get(), kSlots, kEmpty);
+  }
+  // Returns the child code or -1.
+  int Find(uint32_t code, uint8_t byte) const {
+    const uint32_t key = (code << 8) | byte;
+    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (kSlots - 1)) {
+      if (keys_[slot] == key) return codes_[slot];
+      if (keys_[slot] == kEmpty) return -1;
+    }
+  }
+  // Keeps an existing entry: a later duplicate string never replaces it.
+  void Insert(uint32_t code, uint8_t byte, uint32_t child) {
+    const uint32_t key = (code << 8) | byte;
+    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (kSlots - 1)) {
+      if (keys_[slot] == key) return;
+      if (keys_[slot] == kEmpty) {
+        keys_[slot] = key;
+        codes_[slot] = static_cast<uint16_t>(child);
+        return;
+      }
+    }
+  }
+
+private:
+  // At most 32768 - 256 entries, so the table is never more than half full.
+  static constexpr uint32_t kSlots = 1u << 16;
+  static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+  static uint32_t Hash(uint32_t key) { return (key * 2654435761u) >> 16; }
+  std::unique_ptr<uint32_t[]> keys_;
+  std::unique_ptr<uint16_t[]> codes_;
+};
+
+}  // namespace
+
+void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
+  out.reserve(out.size() + 3 + data.size());
+  out.push_back(kMethodLzw);
+  const size_t count = data.size();
+  Trie trie;
+  uint32_t next = 256;
+  uint32_t storeFill = 256;  // index[next]: where the next string would start
+  size_t m = 1;              // lookahead length
+  size_t pos = 0;
+  while (pos < count) {
+    const size_t q = pos;
+    m = std::min(m, count - q);
+    uint32_t code = data[q];
+    size_t best = 1;
+    while (best < m) {
+      const int child = trie.Find(code, data[q + best]);
+      if (child < 0) break;
+      code = static_cast<uint32_t>(child);
+      ++best;
+    }
+    const bool reachedEnd = q + m >= count;
+    if (!reachedEnd && next < kLzwMaxCodes && storeFill + best + 1 < kLzwStoreSize) {
+      trie.Insert(code, data[q + best], next);
+      storeFill += static_cast<uint32_t>(best + 1);
+      ++next;
+    }
+    pos = q + best;
+    if (best + 1 > m) m = best + 1;
+    PutU16(out, code);
+  }
+  PutU16(out, kLzwEndCode);
+}
+
+size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit) {
+  std::unique_ptr<uint32_t[]> index(new uint32_t[kLzwMaxCodes + 1]);
+  std::unique_ptr<uint8_t[]> store(new uint8_t[kLzwStoreSize]);
+  for (uint32_t c = 0; c < 256; ++c) {
+    index[c] = c;
+    store[c] = static_cast<uint8_t>(c);
+  }
+  index[256] = 256;
+  uint32_t next = 256;
+  size_t pos = 0;
+  auto readCode = [&](uint32_t& c) {
+    if (in.size() - pos < 2) return false;
+    c = in[pos] | (static_cast<uint32_t>(in[pos + 1]) << 8);
+    pos += 2;
+    return true;
+  };
+  const size_t start = out.size();
+  auto emit = [&](uint32_t c) {
+    const uint32_t len = index[c + 1] - index[c];
+    if (out.size() - start + len > limit) return false;
+    const uint8_t* s = store.get() + index[c];
+    out.insert(out.end(), s, s + len);
+    return true;
+  };
+  uint32_t c;
+  // The first code must be a single byte: a layer that starts with the end
+  // code, or any code the empty dictionary lacks, decodes to nothing.
+  if (!readCode(c) || c >= next) return pos;
+  if (!emit(c)) return pos;
+  uint32_t w = c;
+  while (readCode(c)) {
+    if (c >= kLzwMaxCodes || c > next) break;
+    const uint32_t wLen = index[w + 1] - index[w];
+    if (next < kLzwMaxCodes && index[next] + wLen + 1 < kLzwStoreSize) {
+      const uint32_t at = index[next];
+      std::memcpy(store.get() + at, store.get() + index[w], wLen);
+      // A code equal to next names the string being built: w plus w's first byte.
+      store[at + wLen] = c < next ? store[index[c]] : store[index[w]];
+      index[next + 1] = at + wLen + 1;
+      ++next;
+    }
+    // A code equal to next that could not be added is not in the dictionary.
+    if (c >= next) break;
+    if (!emit(c)) break;
+    w = c;
+  }
+  return pos;
+}
+
+}  // namespace quarry

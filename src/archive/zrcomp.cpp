@@ -1,0 +1,203 @@
+#include "archive/zrcomp.h"
+
+#include <cstdio>
+#include <string>
+
+#include "archive/huffman.h"
+#include "archive/lzw.h"
+#include "archive/rle.h"
+#include "core/log.h"
+#include "core/stream.h"
+
+namespace quarry {
+namespace {
+
+constexpr const char* kUnCompressTag = "ZRCOMP, ZRUnCompress";
+
+// ZRCompress writes at most four layers; a chain much longer than that can
+// only come from damaged or hostile data (a stream may even decode to
+// itself), so peeling stops there and yields nothing.
+constexpr int kMaxLayers = 16;
+
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+bool GetU32(std::span<const uint8_t> in, size_t pos, uint32_t& v) {
+  if (in.size() < 4 || pos > in.size() - 4) return false;
+  v = in[pos] | (in[pos + 1] << 8) | (in[pos + 2] << 16) | (static_cast<uint32_t>(in[pos + 3]) << 24);
+  return true;
+}
+
+// The preparation layer: stored (method 0) or split into byte planes so that
+// each byte position of 16- or 24-bit samples stays together.
+std::vector<uint8_t> Prepare(std::span<const uint8_t> data, uint8_t stride) {
+  std::vector<uint8_t> p;
+  p.reserve(data.size() + 5);
+  p.push_back(static_cast<uint8_t>(stride - 1));
+  PutU32(p, static_cast<uint32_t>(data.size()));
+  if (stride == 1) {
+    p.insert(p.end(), data.begin(), data.end());
+    return p;
+  }
+  for (size_t plane = 0; plane < stride; ++plane)
+    for (size_t i = plane; i < data.size(); i += stride) p.push_back(data[i]);
+  return p;
+}
+
+void Unsplit(std::span<const uint8_t> layer, size_t stride, std::vector<uint8_t>& out) {
+  const size_t n = layer.size();
+  const size_t base = out.size();
+  out.resize(base + n);
+  uint8_t* dst = out.data() + base;
+  size_t j = 0;
+  for (size_t plane = 0; plane < stride; ++plane)
+    for (size_t i = plane; i < n; i += stride) dst[i] = layer[j++];
+}
+
+void Report(const char* label, size_t size) {
+  std::printf("%s%zu bytes.\n", label, size);
+}
+
+std::string Hex2(uint8_t b) {
+  static const char* digits = "0123456789ABCDEF";
+  return {digits[b >> 4], digits[b & 15]};
+}
+
+}  // namespace
+
+bool ZRCompress(std::span<const uint8_t> data, std::vector<uint8_t>& out, uint8_t stride,
+                uint8_t flags) {
+  // Stride 4 and up would give method bytes 3 to 6, which mean other layers.
+  if (stride < 1 || stride > 3 || data.size() > 0xFFFFFFFFu) return false;
+  const bool lzw = (flags & kZrNoLzw) == 0;
+  const std::vector<uint8_t> p = Prepare(data, stride);
+  std::vector<uint8_t> r, z, rz, rzh, zh, h, rh;
+  RleEncode(p, r);
+  if (lzw) {
+    LzwEncode(p, z);
+    LzwEncode(r, rz);
+    HuffEncode(rz, rzh);
+    HuffEncode(z, zh);
+  }
+  HuffEncode(p, h);
+  HuffEncode(r, rh);
+
+  if (flags & kZrReport) {
+    std::printf("Original size: %zu+5 bytes.\n", data.size());
+    Report("RLE size: ", r.size());
+    if (lzw) {
+      Report("LZ size: ", z.size());
+      Report("RLE+LZ size: ", rz.size());
+      Report("RLE+LZ+Huffman size: ", rzh.size());
+      Report("LZ+Huffman size: ", zh.size());
+    }
+    Report("Huffman size: ", h.size());
+    Report("RLE+Huffman size: ", rh.size());
+    std::fflush(stdout);
+  }
+
+  // Stored files depend on this exact order: a candidate wins only when it is
+  // strictly smaller, so earlier ones win ties (and R beats an equal P).
+  const std::vector<uint8_t>* best = p.size() < r.size() ? &p : &r;
+  auto consider = [&best](const std::vector<uint8_t>& c) {
+    if (c.size() < best->size()) best = &c;
+  };
+  consider(h);
+  consider(rh);
+  if (lzw) {
+    consider(rz);
+    consider(z);
+    consider(rzh);
+    consider(zh);
+  }
+  out.insert(out.end(), best->begin(), best->end());
+  return true;
+}
+
+std::vector<uint8_t> ZRCompress(std::span<const uint8_t> data, uint8_t stride, uint8_t flags) {
+  std::vector<uint8_t> out;
+  ZRCompress(data, out, stride, flags);
+  return out;
+}
+
+bool ZRCompress(TStream& source, TStream& dest, uint32_t count, uint8_t stride, uint8_t flags) {
+  std::vector<uint8_t> data(count);
+  data.resize(static_cast<size_t>(std::max<int64_t>(0, source.Read(data.data(), count))));
+  std::vector<uint8_t> out;
+  if (!ZRCompress(data, out, stride, flags)) return false;
+  return dest.Write(out.data(), static_cast<int64_t>(out.size())) ==
+         static_cast<int64_t>(out.size());
+}
+
+size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit) {
+  std::vector<uint8_t> current;  // the decoded layer being read, after the first
+  std::span<const uint8_t> src = in;
+  size_t pos = 0;
+  size_t outerUsed = 0;
+  bool outer = true;
+  int layers = 0;
+  for (;;) {
+    // The end of the input ends the search for a method byte.
+    if (pos >= src.size()) break;
+    const uint8_t method = src[pos++];
+    if (method <= kMethodPlanar3) {
+      uint32_t n = 0;
+      if (!GetU32(src, pos, n)) {
+        pos = src.size();
+        break;
+      }
+      pos += 4;
+      // A layer that claims more than it holds gives what it holds.
+      const size_t have = std::min<size_t>({n, src.size() - pos, limit});
+      const auto body = src.subspan(pos, have);
+      pos += have;
+      if (method == kMethodStored)
+        out.insert(out.end(), body.begin(), body.end());
+      else
+        Unsplit(body, method + size_t{1}, out);
+      break;
+    }
+    std::vector<uint8_t> decoded;
+    if (method == kMethodLzw) {
+      pos += LzwDecode(src.subspan(pos), decoded, limit);
+    } else if (method == kMethodHuffman) {
+      pos += HuffDecode(src.subspan(pos), decoded, limit);
+    } else if (method == kMethodRle8 || method == kMethodRle7) {
+      // The RLE decoder reads its own method byte.
+      pos = pos - 1 + RleDecode(src.subspan(pos - 1), decoded, limit);
+    } else {
+      LogWarning("ZRUnCompress: Unknown compression method! (0x" + Hex2(method) + ")",
+                 kUnCompressTag);
+      continue;
+    }
+    if (outer) {
+      outerUsed = pos;
+      outer = false;
+    }
+    if (++layers > kMaxLayers) break;
+    current = std::move(decoded);
+    src = current;
+    pos = 0;
+  }
+  if (outer) outerUsed = pos;
+  return outerUsed;
+}
+
+std::vector<uint8_t> ZRUnCompress(std::span<const uint8_t> in) {
+  std::vector<uint8_t> out;
+  ZRUnCompress(in, out);
+  return out;
+}
+
+void ZRUnCompress(TStream& source, TStream& dest) {
+  const int64_t start = source.Position();
+  std::vector<uint8_t> in(static_cast<size_t>(std::max<int64_t>(0, source.Size() - start)));
+  in.resize(static_cast<size_t>(std::max<int64_t>(0, source.Read(in.data(), static_cast<int64_t>(in.size())))));
+  std::vector<uint8_t> out;
+  const size_t used = ZRUnCompress(in, out);
+  source.Seek(start + static_cast<int64_t>(used), SeekOrigin::Begin);
+  dest.Write(out.data(), static_cast<int64_t>(out.size()));
+}
+
+}  // namespace quarry

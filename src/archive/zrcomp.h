@@ -1,0 +1,45 @@
+// ZRCOMP streams: a chain of layers, each starting with a method byte, that
+// ends in a stored or planar layer. The compressor tries eight chains of RLE,
+// LZW and Huffman and keeps the smallest.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "archive/codec.h"
+
+namespace quarry {
+
+class TStream;
+
+// Flags of ZRCompress.
+constexpr uint8_t kZrNoLzw = 1;   // leave out every chain with LZW
+constexpr uint8_t kZrReport = 2;  // print the candidate sizes on standard output
+
+// Appends the smallest candidate chain for data to out. Stride 1 stores the
+// data as is, 2 and 3 split it into byte planes first. Returns false (and
+// writes nothing) for any other stride or data of 4 GiB or more.
+bool ZRCompress(std::span<const uint8_t> data, std::vector<uint8_t>& out,
+                uint8_t stride = 1, uint8_t flags = 0);
+std::vector<uint8_t> ZRCompress(std::span<const uint8_t> data, uint8_t stride = 1,
+                                uint8_t flags = 0);
+
+// Stream form: compresses count bytes of source from its current position and
+// writes the chain to dest at its current position.
+bool ZRCompress(TStream& source, TStream& dest, uint32_t count, uint8_t stride = 1,
+                uint8_t flags = 0);
+
+// Decodes one stream from the front of in and appends the data to out.
+// Unknown method bytes are logged and skipped; the end of the input ends the
+// search. Returns the input bytes consumed by the outermost layer.
+size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out,
+                    size_t limit = kMaxDecodedSize);
+std::vector<uint8_t> ZRUnCompress(std::span<const uint8_t> in);
+
+// Stream form: reads one stream from source at its current position (leaving
+// it just after the stream) and writes the data to dest at its position.
+void ZRUnCompress(TStream& source, TStream& dest);
+
+}  // namespace quarry
