@@ -259,7 +259,9 @@ void HuffEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
   } while (done < data.size());
 }
 
-size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit) {
+size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
+                  bool* intact) {
+  if (intact) *intact = false;
   BitReader reader(in);
   uint32_t total = 0;
   for (int i = 0; i < 4; ++i) {
@@ -320,6 +322,7 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
     if (ended || capped) break;
     total -= std::min<uint32_t>(total, length);
   }
+  if (intact) *intact = total == 0;
   return reader.Consumed();
 }
 

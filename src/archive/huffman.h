@@ -21,8 +21,9 @@ void HuffEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out);
 
 // Decodes a layer body (the method byte already read) and appends the bytes
 // to out, at most limit of them. A damaged tree or missing bits end the layer
-// with what was decoded so far. Returns the input bytes consumed.
+// with what was decoded so far. Returns the input bytes consumed; intact
+// (when given) tells whether the layer decoded whole.
 size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                  size_t limit = kMaxDecodedSize);
+                  size_t limit = kMaxDecodedSize, bool* intact = nullptr);
 
 }  // namespace quarry

@@ -87,7 +87,9 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
   PutU16(out, kLzwEndCode);
 }
 
-size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit) {
+size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
+                 bool* intact) {
+  if (intact) *intact = false;
   std::unique_ptr<uint32_t[]> index(new uint32_t[kLzwMaxCodes + 1]);
   std::unique_ptr<uint8_t[]> store(new uint8_t[kLzwStoreSize]);
   for (uint32_t c = 0; c < 256; ++c) {
@@ -114,11 +116,17 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   uint32_t c;
   // The first code must be a single byte: a layer that starts with the end
   // code, or any code the empty dictionary lacks, decodes to nothing.
-  if (!readCode(c) || c >= next) return pos;
+  if (!readCode(c)) return pos;
+  if (c >= kLzwMaxCodes && intact) *intact = true;
+  if (c >= next) return pos;
   if (!emit(c)) return pos;
   uint32_t w = c;
   while (readCode(c)) {
-    if (c >= kLzwMaxCodes || c > next) break;
+    if (c >= kLzwMaxCodes) {
+      if (intact) *intact = true;
+      break;
+    }
+    if (c > next) break;
     const uint32_t wLen = index[w + 1] - index[w];
     if (next < kLzwMaxCodes && index[next] + wLen + 1 < kLzwStoreSize) {
       const uint32_t at = index[next];

@@ -21,8 +21,9 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out);
 
 // Decodes a layer body (the method byte already read), appending at most
 // limit bytes to out. A code of 0x8000 or more ends the layer, as does a code
-// the dictionary does not hold yet. Returns the input bytes consumed.
+// the dictionary does not hold yet. Returns the input bytes consumed; intact
+// (when given) is true only when the layer ended with an end code.
 size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                 size_t limit = kMaxDecodedSize);
+                 size_t limit = kMaxDecodedSize, bool* intact = nullptr);
 
 }  // namespace quarry

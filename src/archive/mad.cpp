@@ -113,6 +113,7 @@ void TMad::LoadIndex() {
   if (!source_->ReadAt(0, kMadHeaderSize, header))
     StopMissingData("Error accessing " + fileName_, kInitTag);
   // Only the flags and HeadStart are read; a header cut short reads as zeros.
+  bool whole = header.size() == kMadHeaderSize;
   header.resize(kMadHeaderSize, 0);
   const uint8_t flags = header[9];
   const uint32_t headStart = U32At(header, 10);
@@ -123,7 +124,9 @@ void TMad::LoadIndex() {
   std::vector<uint8_t> list;
   if ((flags & 1) == 0) {
     LogStatus("Compressed filelist...", kInitTag);
-    ZRUnCompress(raw, list, kMaxListSize);
+    bool listWhole = false;
+    ZRUnCompress(raw, list, kMaxListSize, &listWhole);
+    whole = whole && listWhole;
     LogStatus("Filelist unpacked into memory.", kInitTag);
   } else {
     LogStatus("Uncompressed filelist...", kInitTag);
@@ -145,6 +148,7 @@ void TMad::LoadIndex() {
     e.marker = list[pos + 25];
     index_.push_back(std::move(e));
   }
+  indexIntact_ = whole && list.size() >= 2 && index_.size() == count;
   LogStatus("Filelist loaded...", kInitTag);
 }
 
@@ -173,16 +177,21 @@ const MadEntry& TMad::Lookup(const std::string& name, const std::string& tag) {
   return e;
 }
 
-bool TMad::ReadEntry(const MadEntry& entry, std::vector<uint8_t>& bytes) {
+bool TMad::ReadEntry(const MadEntry& entry, std::vector<uint8_t>& bytes, bool* intact) {
   bytes.clear();
+  if (intact) *intact = false;
   if (entry.marker != kMadStored && entry.marker != kMadZrcomp) return false;
   std::vector<uint8_t> raw;
   if (!source_->ReadAt(entry.start, entry.compressedSize, raw)) return false;
+  bool whole = raw.size() == entry.compressedSize;
   if (entry.marker == kMadStored) {
     bytes = std::move(raw);
   } else {
-    ZRUnCompress(raw, bytes);
+    bool streamWhole = false;
+    ZRUnCompress(raw, bytes, kMaxDecodedSize, &streamWhole);
+    whole = whole && streamWhole;
   }
+  if (intact) *intact = whole && bytes.size() == entry.realSize;
   return true;
 }
 

@@ -69,7 +69,11 @@ public:
   int Find(const std::string& name) const;
   // The decoded bytes of one index entry, no lookup and no log lines; false
   // for an unknown marker. Used by tools that walk the whole index.
-  bool ReadEntry(const MadEntry& entry, std::vector<uint8_t>& bytes);
+  // intact (when given) tells whether the member decoded whole to its real size.
+  bool ReadEntry(const MadEntry& entry, std::vector<uint8_t>& bytes, bool* intact = nullptr);
+  // False when the header or file list was cut short or damaged (the index
+  // then holds what could be read).
+  bool IndexIntact() const { return indexIntact_; }
 
   bool Verbose = false;
 
@@ -82,6 +86,7 @@ private:
   std::string fileName_;
   std::unique_ptr<MadSource> source_;
   std::vector<MadEntry> index_;
+  bool indexIntact_ = false;
 };
 
 }  // namespace quarry

@@ -96,7 +96,9 @@ size_t RleEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
   return length;
 }
 
-size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit) {
+size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
+                 bool* intact) {
+  if (intact) *intact = false;
   if (in.empty() || (in[0] != kMethodRle8 && in[0] != kMethodRle7)) return 0;
   const bool seven = in[0] == kMethodRle7;
   if (in.size() < 5) return in.size();
@@ -113,30 +115,32 @@ size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     const uint8_t c = in[pos++];
     if (seven) {
       if (c < 0x80) {
-        if (room() == 0) break;
+        if (room() == 0) return pos;
         out.push_back(c);
         continue;
       }
-      if (pos >= last) break;
+      if (pos >= last) return pos;
       const size_t n = in[pos++];
-      if (n > room()) break;
+      if (n > room()) return pos;
       out.insert(out.end(), n, static_cast<uint8_t>(c & 0x7F));
       continue;
     }
     if (c >= 0x80) {
-      if (pos >= last) break;
+      if (pos >= last) return pos;
       const size_t n = (c & 0x7F) + size_t{1};
-      if (n > room()) break;
+      if (n > room()) return pos;
       out.insert(out.end(), n, in[pos++]);
       continue;
     }
     // A literal piece cut by the end of the input gives what is there.
     const size_t n = std::min<size_t>(c + size_t{1}, last - pos);
-    if (n > room()) break;
+    if (n > room()) return pos;
     out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(pos),
                in.begin() + static_cast<std::ptrdiff_t>(pos + n));
     pos += n;
+    if (n < c + size_t{1}) return pos;
   }
+  if (intact) *intact = total >= 5 && end == total;
   return pos;
 }
 

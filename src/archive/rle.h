@@ -18,8 +18,9 @@ size_t RleEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out);
 
 // Decodes an RLE layer starting at its method byte. When the first byte is
 // not 5 or 6 nothing is consumed and nothing written. Returns the input bytes
-// consumed; output beyond limit bytes is dropped and ends the layer.
+// consumed; output beyond limit bytes is dropped and ends the layer. intact
+// (when given) tells whether the layer decoded whole.
 size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                 size_t limit = kMaxDecodedSize);
+                 size_t limit = kMaxDecodedSize, bool* intact = nullptr);
 
 }  // namespace quarry

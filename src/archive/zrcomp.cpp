@@ -97,22 +97,22 @@ bool ZRCompress(std::span<const uint8_t> data, std::vector<uint8_t>& out, uint8_
     std::fflush(stdout);
   }
 
+  const std::vector<uint8_t>* candidates[8] = {&p, &r, &h, &rh, &rz, &z, &rzh, &zh};
+  size_t sizes[8];
+  for (int i = 0; i < 8; ++i) sizes[i] = candidates[i]->size();
+  const std::vector<uint8_t>& best = *candidates[ZRChooseCandidate(sizes, lzw)];
+  out.insert(out.end(), best.begin(), best.end());
+  return true;
+}
+
+int ZRChooseCandidate(std::span<const size_t, 8> sizes, bool withLzw) {
   // Stored files depend on this exact order: a candidate wins only when it is
   // strictly smaller, so earlier ones win ties (and R beats an equal P).
-  const std::vector<uint8_t>* best = p.size() < r.size() ? &p : &r;
-  auto consider = [&best](const std::vector<uint8_t>& c) {
-    if (c.size() < best->size()) best = &c;
-  };
-  consider(h);
-  consider(rh);
-  if (lzw) {
-    consider(rz);
-    consider(z);
-    consider(rzh);
-    consider(zh);
-  }
-  out.insert(out.end(), best->begin(), best->end());
-  return true;
+  int best = sizes[kCandP] < sizes[kCandR] ? kCandP : kCandR;
+  const int last = withLzw ? kCandZH : kCandRH;
+  for (int c = kCandH; c <= last; ++c)
+    if (sizes[c] < sizes[best]) best = c;
+  return best;
 }
 
 std::vector<uint8_t> ZRCompress(std::span<const uint8_t> data, uint8_t stride, uint8_t flags) {
@@ -130,7 +130,10 @@ bool ZRCompress(TStream& source, TStream& dest, uint32_t count, uint8_t stride, 
          static_cast<int64_t>(out.size());
 }
 
-size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit) {
+size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
+                    bool* intact) {
+  bool whole = true;  // every layer so far decoded whole
+  if (intact) *intact = false;
   std::vector<uint8_t> current;  // the decoded layer being read, after the first
   std::span<const uint8_t> src = in;
   size_t pos = 0;
@@ -145,6 +148,7 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
       uint32_t n = 0;
       if (!GetU32(src, pos, n)) {
         pos = src.size();
+        whole = false;
         break;
       }
       pos += 4;
@@ -152,6 +156,8 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
       const size_t have = std::min<size_t>({n, src.size() - pos, limit});
       const auto body = src.subspan(pos, have);
       pos += have;
+      if (have < n) whole = false;
+      if (intact) *intact = whole;
       if (method == kMethodStored)
         out.insert(out.end(), body.begin(), body.end());
       else
@@ -159,18 +165,21 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
       break;
     }
     std::vector<uint8_t> decoded;
+    bool layerWhole = false;
     if (method == kMethodLzw) {
-      pos += LzwDecode(src.subspan(pos), decoded, limit);
+      pos += LzwDecode(src.subspan(pos), decoded, limit, &layerWhole);
     } else if (method == kMethodHuffman) {
-      pos += HuffDecode(src.subspan(pos), decoded, limit);
+      pos += HuffDecode(src.subspan(pos), decoded, limit, &layerWhole);
     } else if (method == kMethodRle8 || method == kMethodRle7) {
       // The RLE decoder reads its own method byte.
-      pos = pos - 1 + RleDecode(src.subspan(pos - 1), decoded, limit);
+      pos = pos - 1 + RleDecode(src.subspan(pos - 1), decoded, limit, &layerWhole);
     } else {
       LogWarning("ZRUnCompress: Unknown compression method! (0x" + Hex2(method) + ")",
                  kUnCompressTag);
+      whole = false;
       continue;
     }
+    whole = whole && layerWhole;
     if (outer) {
       outerUsed = pos;
       outer = false;

@@ -33,13 +33,22 @@ bool ZRCompress(TStream& source, TStream& dest, uint32_t count, uint8_t stride =
 
 // Decodes one stream from the front of in and appends the data to out.
 // Unknown method bytes are logged and skipped; the end of the input ends the
-// search. Returns the input bytes consumed by the outermost layer.
+// search. Returns the input bytes consumed by the outermost layer. Damage is
+// not an error (the data decoded so far is the result), but intact, when
+// given, tells tools whether every layer decoded whole with no unknown method
+// byte on the way.
 size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                    size_t limit = kMaxDecodedSize);
+                    size_t limit = kMaxDecodedSize, bool* intact = nullptr);
 std::vector<uint8_t> ZRUnCompress(std::span<const uint8_t> in);
 
 // Stream form: reads one stream from source at its current position (leaving
 // it just after the stream) and writes the data to dest at its position.
 void ZRUnCompress(TStream& source, TStream& dest);
+
+// The compressor's choice among its candidates, given their layer sizes in
+// the order P (prepared), R, H, RH, RZ, Z, RZH, ZH. The first two and the
+// last four take part only when withLzw. Returns the winner's position.
+enum ZrCandidate { kCandP, kCandR, kCandH, kCandRH, kCandRZ, kCandZ, kCandRZH, kCandZH };
+int ZRChooseCandidate(std::span<const size_t, 8> sizes, bool withLzw);
 
 }  // namespace quarry
