@@ -59,6 +59,6 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-inline std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+inline std::vector<uint8_t> TextBytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 }  // namespace quarry::testing_support
