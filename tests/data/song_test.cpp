@@ -1,0 +1,123 @@
+// The song notation compiler, and every song of the game played through a
+// real module player.
+#include <gtest/gtest.h>
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "song.h"
+#include "xm.h"
+
+using namespace datagen;
+
+namespace {
+
+const char* kTwoPatterns = R"(# comment
+title Test Song
+speed 4
+bpm 140
+order B A B
+pattern A
+lead | C4 . ^ . |
+end
+pattern B
+bass  C#5 . . Bb2
+drums k . s h
+end
+)";
+
+int InstrumentNumber(const std::string& name) {
+  std::vector<XmInstrument> set = SongInstruments();
+  for (size_t i = 0; i < set.size(); ++i)
+    if (set[i].name == name) return static_cast<int>(i) + 1;
+  return -1;
+}
+
+std::string ErrorOf(const std::string& text) {
+  try {
+    CompileSong(text);
+  } catch (const SongError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(SongCompiler, NotesInstrumentsChannelsAndOrder) {
+  XmModule m = CompileSong(kTwoPatterns);
+  EXPECT_EQ(m.name, "Test Song");
+  EXPECT_EQ(m.speed, 4);
+  EXPECT_EQ(m.bpm, 140);
+  EXPECT_EQ(m.channels, 2);  // the widest pattern decides
+  EXPECT_EQ(m.order, (std::vector<uint8_t>{1, 0, 1}));
+  ASSERT_EQ(m.patterns.size(), 2u);
+
+  const XmPattern& a = m.patterns[0];
+  ASSERT_EQ(a.rows, 4);
+  EXPECT_EQ(a.cells[0].note, 49);  // C4 is middle C
+  EXPECT_EQ(a.cells[0].instrument, InstrumentNumber("lead"));
+  EXPECT_EQ(a.cells[1 * 2].note, 0);
+  EXPECT_EQ(a.cells[2 * 2].note, 97);  // key off
+  EXPECT_EQ(a.cells[2 * 2].instrument, 0);
+  EXPECT_EQ(a.cells[1].note, 0);  // second channel unused in this pattern
+
+  const XmPattern& b = m.patterns[1];
+  EXPECT_EQ(b.cells[0].note, 62);             // C#5
+  EXPECT_EQ(b.cells[3 * 2].note, 35);         // Bb2
+  EXPECT_EQ(b.cells[0].instrument, InstrumentNumber("bass"));
+  EXPECT_EQ(b.cells[1].instrument, InstrumentNumber("kick"));
+  EXPECT_EQ(b.cells[1].note, 49);
+  EXPECT_EQ(b.cells[2 * 2 + 1].instrument, InstrumentNumber("snare"));
+  EXPECT_EQ(b.cells[3 * 2 + 1].instrument, InstrumentNumber("hat"));
+}
+
+TEST(SongCompiler, MistakesNameTheirLine) {
+  EXPECT_EQ(ErrorOf("order A\npattern A\nlead C4 H4\nend\n"), "line 3: bad note 'H4'");
+  EXPECT_EQ(ErrorOf("order A\npattern A\nlead C8\nend\n"), "line 3: bad note 'C8'");
+  EXPECT_EQ(ErrorOf("order A\npattern A\nflute C4\nend\n"), "line 3: unknown instrument 'flute'");
+  EXPECT_EQ(ErrorOf("order A\npattern A\ndrums k x\nend\n"), "line 3: unknown drum 'x'");
+  EXPECT_EQ(ErrorOf("order A\npattern A\nlead C4 .\nbass C3\nend\n"),
+            "line 4: channel has 1 rows, the pattern has 2");
+  EXPECT_EQ(ErrorOf("order A\npattern A\nlead C4\n"), "line 3: pattern not closed with 'end'");
+  EXPECT_EQ(ErrorOf("order Z\npattern A\nlead C4\nend\n"), "line 4: order names unknown pattern 'Z'");
+  EXPECT_EQ(ErrorOf("tempo 3\n"), "line 1: unknown keyword 'tempo'");
+  EXPECT_EQ(ErrorOf("bpm 10\n"), "line 1: bad bpm");
+}
+
+TEST(SongCompiler, TheGamesSongsPlayInAModulePlayer) {
+  namespace fs = std::filesystem;
+  int songs = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(QUARRY_TEST_DATA_DIR) / "music")) {
+    if (entry.path().extension() != ".song") continue;
+    ++songs;
+    std::ifstream in(entry.path());
+    std::stringstream text;
+    text << in.rdbuf();
+    XmModule module = CompileSong(text.str());
+    std::vector<uint8_t> xm = EncodeXm(module);
+
+    openmpt_module* mod = openmpt_module_create_from_memory2(xm.data(), xm.size(), nullptr, nullptr, nullptr,
+                                                             nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(mod, nullptr) << entry.path();
+    EXPECT_EQ(openmpt_module_get_num_channels(mod), module.channels) << entry.path();
+    EXPECT_EQ(openmpt_module_get_num_instruments(mod), static_cast<int32_t>(SongInstruments().size()));
+    double seconds = openmpt_module_get_duration_seconds(mod);
+    EXPECT_GT(seconds, 4.0) << entry.path();
+    EXPECT_LT(seconds, 120.0) << entry.path();
+    // The first two seconds must actually sound: instruments, notes and
+    // sample data are all read as written.
+    std::vector<float> audio(44100 * 2);
+    size_t got = openmpt_module_read_float_mono(mod, 44100, audio.size(), audio.data());
+    EXPECT_EQ(got, audio.size());
+    double energy = 0;
+    for (float s : audio) energy += s * s;
+    EXPECT_GT(std::sqrt(energy / audio.size()), 0.01) << entry.path() << " is silent";
+    openmpt_module_destroy(mod);
+  }
+  EXPECT_GE(songs, 4);
+}
