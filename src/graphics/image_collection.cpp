@@ -36,11 +36,4 @@ void TImageCollection::LoadList(const std::string& listName, TMad& archive) {
   }
 }
 
-TImageSizes TImageCollection::SizeView() const {
-  TImageSizes sizes(capacity_);
-  for (const ImageRecord& record : records_)
-    sizes.Add(record.name, record.surface->w, record.surface->h);
-  return sizes;
-}
-
 }  // namespace quarry

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "graphics/image_loader.h"
-#include "graphics/image_sizes.h"
 #include "graphics/surface_ptr.h"
 
 namespace quarry {
@@ -31,11 +30,10 @@ public:
   // name no member and members that cannot be decoded are logged and skipped.
   void LoadList(const std::string& listName, TMad& archive);
 
-  // The headless view of this collection: the same names and sizes.
-  TImageSizes SizeView() const;
-
   uint32_t Capacity() const { return capacity_; }
   uint32_t Count() const { return static_cast<uint32_t>(records_.size()); }
+  const std::string& NameAt(uint32_t index) const { return records_[index].name; }
+  SDL_Surface* SurfaceAt(uint32_t index) const { return records_[index].surface.get(); }
 
 private:
   struct ImageRecord {
