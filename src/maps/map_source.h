@@ -1,0 +1,55 @@
+// The text source of a level-pack map, as authors write it:
+//
+//   name: The First Steps
+//   author: Somebody
+//   ####################
+//   #*  .  $     @    !#
+//   ... (12 rows of 20 element characters in all) ...
+//   solution: RRRDD..L   (optional, any number of lines; not part of the map)
+//
+// Lines end with LF or CR LF. Blank lines and lines starting with ";" are
+// ignored. A line starting with a word and ":" is a key line; every other
+// line is a map row. The map must have exactly one "*", at least one "!",
+// only known element characters, and "#" or "%" all around its border.
+//
+// The pack description "pack.txt" has "title:" and "author:" lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "maps/xmap.h"
+
+namespace quarry {
+
+// The characters a map may hold: " *$@&0.#%!><=".
+bool IsElementCharacter(char c);
+
+struct TSourceProblem {
+  int Line = 0;  // 1-based; the last line of the file for what is missing
+  std::string Message;
+};
+
+struct TMapSource {
+  std::string Name;
+  std::string Author;
+  std::vector<std::string> Rows;  // 12 rows of 20 characters when valid
+  std::vector<int> RowLines;      // source line of each row
+  std::string Solution;           // the solution: lines' values, joined by '\n'
+};
+
+// Parses and checks one map source; true when there were no problems.
+bool ParseMapSource(const std::string& text, TMapSource& map, std::vector<TSourceProblem>& problems);
+
+// A 20 x 12 record with the source's cells, name and author.
+TXMap MapSourceToXMap(const TMapSource& map);
+
+struct TPackSource {
+  std::string Title;
+  std::string Author;
+};
+
+bool ParsePackSource(const std::string& text, TPackSource& pack, std::vector<TSourceProblem>& problems);
+
+}  // namespace quarry
