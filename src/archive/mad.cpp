@@ -188,7 +188,7 @@ bool TMad::ReadEntry(const MadEntry& entry, std::vector<uint8_t>& bytes, bool* i
     bytes = std::move(raw);
   } else {
     bool streamWhole = false;
-    ZRUnCompress(raw, bytes, kMaxDecodedSize, &streamWhole);
+    ZRUnCompress(raw, bytes, DecodeLimit, &streamWhole);
     whole = whole && streamWhole;
   }
   if (intact) *intact = whole && bytes.size() == entry.realSize;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/codec.h"
+
 namespace quarry {
 
 class TMemoryStream;
@@ -76,6 +78,8 @@ public:
   bool IndexIntact() const { return indexIntact_; }
 
   bool Verbose = false;
+  // The most bytes one member may decode to; fuzzing lowers it to stay fast.
+  size_t DecodeLimit = kMaxDecodedSize;
 
 private:
   void LoadIndex();

@@ -1,0 +1,9 @@
+// Any bytes as an RLE layer (method byte included).
+#include "archive/rle.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<uint8_t> out;
+  const size_t used = quarry::RleDecode({data, size}, out, size_t{16} << 20);
+  if (used > size) __builtin_trap();
+  return 0;
+}
