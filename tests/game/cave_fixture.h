@@ -1,0 +1,144 @@
+// A tiny cave built from 12 text rows, played through the real session.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/keys.h"
+#include "core/random.h"
+#include "game/cave.h"
+#include "game/images.h"
+#include "game/play_session.h"
+#include "game/replay.h"
+#include "maps/map_pack.h"
+
+namespace quarry::test {
+
+inline std::unique_ptr<TXMap> MapFromRows(const std::vector<std::string>& rows, int width = 20,
+                                          int height = 12) {
+  auto map = std::make_unique<TXMap>();
+  map->Width = static_cast<uint8_t>(width);
+  map->Height = static_cast<uint8_t>(height);
+  map->FileCells.assign(static_cast<size_t>(width * height), ' ');
+  map->WorkingCells.assign(map->FileCells.size(), 0);
+  map->Loaded = true;
+  for (int y = 0; y < height && y < static_cast<int>(rows.size()); ++y) {
+    for (int x = 0; x < width && x < static_cast<int>(rows[y].size()); ++x) {
+      map->FileCells[static_cast<size_t>(x + width * y)] = static_cast<uint8_t>(rows[y][x]);
+    }
+  }
+  return map;
+}
+
+inline std::string Joined(const std::vector<std::string>& rows) {
+  std::string text;
+  for (const auto& row : rows) text += row + "\n";
+  return text;
+}
+
+struct TickRecord {
+  uint32_t tick;
+  PlayerAction action;
+  std::vector<std::string> sounds;
+  bool restarted;
+};
+
+// One map, the fallback images (32 x 32, exits as 4-frame strips), a sound
+// recorder, and a session on map 0.
+class CaveRun {
+public:
+  explicit CaveRun(const std::vector<std::string>& rows, uint32_t seed = 1)
+      : images(TImageTable::Fallback()), cave(maps, images, sounds), session(cave, 0) {
+    maps.Append(MapFromRows(rows));
+    Randomize(seed);
+  }
+
+  // Plays the moves; every tick is recorded with the sounds it asked for.
+  TReplayResult Play(const std::string& moves) {
+    ticks.clear();
+    setupSounds.clear();
+    sounds.Sounds.clear();
+    size_t seen = 0;
+    auto heard = [&]() {
+      std::vector<std::string> fresh(sounds.Sounds.begin() + static_cast<long>(seen),
+                                     sounds.Sounds.end());
+      seen = sounds.Sounds.size();
+      return fresh;
+    };
+    return RunSolution(
+        session, moves,
+        [&](uint32_t tick, PlayerAction action, bool restarted) {
+          ticks.push_back(TickRecord{tick, action, heard(), restarted});
+        },
+        [&](uint32_t) {
+          for (auto& sound : heard()) setupSounds.push_back(sound);
+        });
+  }
+
+  std::string Grid() const { return DumpGrid(cave); }
+  // Every sound of the run as "tick:name".
+  std::vector<std::string> Events() const {
+    std::vector<std::string> events;
+    for (const auto& record : ticks) {
+      for (const auto& sound : record.sounds) events.push_back(std::to_string(record.tick) + ":" + sound);
+    }
+    return events;
+  }
+
+  TMaps maps;
+  TImageTable images;
+  TSoundRecorder sounds;
+  TCave cave;
+  TPlaySession session;
+  std::vector<TickRecord> ticks;
+  std::vector<std::string> setupSounds;  // asked for while attempts were set up
+};
+
+}  // namespace quarry::test
+
+namespace quarry::test {
+
+// A 20 x 12 map framed by hard walls; interior row i is map row i + 1 and its
+// character j is column j + 1 (at most 10 rows of 18).
+inline std::vector<std::string> Room(const std::vector<std::string>& interior) {
+  std::vector<std::string> rows(12, std::string(20, ' '));
+  rows[0] = rows[11] = std::string(20, '%');
+  for (int y = 1; y <= 10; ++y) {
+    rows[y][0] = rows[y][19] = '%';
+    if (y - 1 < static_cast<int>(interior.size())) {
+      const std::string& line = interior[y - 1];
+      for (size_t j = 0; j < line.size() && j < 18; ++j) rows[y][j + 1] = line[j];
+    }
+  }
+  return rows;
+}
+
+struct CellCode {
+  int x, y;
+  uint16_t code;
+};
+
+// The dump of the rows with some cells replaced by run-time codes.
+inline std::string Expect(const std::vector<std::string>& rows,
+                          const std::vector<CellCode>& changes = {}) {
+  std::vector<std::vector<uint16_t>> grid(12, std::vector<uint16_t>(20, ' '));
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 20; ++x) grid[y][x] = static_cast<uint8_t>(rows[y][x]);
+  }
+  for (const auto& change : changes) grid[change.y][change.x] = change.code;
+  std::string text;
+  for (const auto& row : grid) {
+    for (uint16_t c : row) text += c >= 32 && c <= 126 ? std::string(1, static_cast<char>(c))
+                                                       : "{" + std::to_string(c) + "}";
+    text += '\n';
+  }
+  return text;
+}
+
+using Events = std::vector<std::string>;
+
+}  // namespace quarry::test

@@ -1,0 +1,138 @@
+// The frame loop with a scripted view standing in for the screen and the
+// event pump: restarts, leaving, completion and the map-completed scene.
+#include <map>
+#include <sstream>
+
+#include "cave_fixture.h"
+#include "game/play_loop.h"
+#include "game/solution.h"
+
+namespace quarry::test {
+namespace {
+
+// Applies "<pump> down|up KEY" lines at the end of each frame, the way the
+// event pump would, and counts frames and attempts.
+class ScriptedView : public TPlayView {
+public:
+  explicit ScriptedView(const std::string& script) {
+    std::istringstream in(script);
+    uint32_t pump;
+    std::string verb, key;
+    while (in >> pump >> verb >> key) events_.insert({pump, {verb, key}});
+  }
+  void AttemptStarted(TPlaySession&) override { ++attempts; }
+  void TickDue(TPlaySession& session) override { diamondsShown = session.Cave().DiamondsLeft; }
+  void FinishFrame(TPlaySession&) override { Pump(); }
+  void CompletedFrame(TPlaySession&) override { Pump(); }
+
+  uint32_t frames = 0;
+  int attempts = 0;
+  int diamondsShown = -1;
+
+private:
+  void Pump() {
+    ++frames;
+    auto range = events_.equal_range(frames);
+    for (auto it = range.first; it != range.second; ++it) {
+      KeyState[KeyOf(it->second.second)] = it->second.first == "down";
+    }
+  }
+  static Key KeyOf(const std::string& name) {
+    static const std::map<std::string, Key> keys = {
+        {"up", kKeyUp}, {"down", kKeyDown}, {"left", kKeyLeft}, {"right", kKeyRight},
+        {"escape", kKeyEscape}, {"f10", kKeyF10}, {"space", kKeySpace}};
+    return keys.at(name);
+  }
+  std::multimap<uint32_t, std::pair<std::string, std::string>> events_;
+};
+
+TEST(PlayLoop, EscapeHeldRestartsAfterEveryFrame) {
+  CaveRun run(Room({" *"}));
+  ClearKeys();
+  ScriptedView view("3 down escape\n8 up escape\n10 down f10\n");
+  EXPECT_FALSE(RunPlayLoop(run.session, view));
+  // Frames 3 to 7 end with Escape held: five restarts after the first attempt.
+  EXPECT_EQ(view.attempts, 6);
+  EXPECT_EQ(view.frames, 10u);
+  ClearKeys();
+}
+
+TEST(PlayLoop, F10DuringTheDeathWaitStillLeaves) {
+  CaveRun run(Room({"  @", "", "  *"}));
+  ClearKeys();
+  // The player dies at tick 2 (frame 14); F10 goes down between ticks 5 and 6.
+  ScriptedView view("40 down f10\n");
+  EXPECT_FALSE(RunPlayLoop(run.session, view));
+  EXPECT_EQ(view.frames, 40u);
+  EXPECT_EQ(view.attempts, 1);
+  EXPECT_GT(run.cave.DeathCounter, 0);
+  ClearKeys();
+}
+
+TEST(PlayLoop, DeathRestartsAfterTheSeventeenthCount) {
+  CaveRun run(Room({"  @", "", "  *"}));
+  ClearKeys();
+  // Tick 18 (frame 126) raises the counter to 17; frame 127 is the new
+  // attempt's first.
+  ScriptedView view("127 down f10\n");
+  EXPECT_FALSE(RunPlayLoop(run.session, view));
+  EXPECT_EQ(view.attempts, 2);
+  EXPECT_EQ(run.session.TickNumber, 18u);
+  ClearKeys();
+}
+
+TEST(PlayLoop, ScriptFromASolutionCompletesOnTheReplaysTick) {
+  auto room = Room({"", " *$  !", "  %"});
+  const std::string moves = "RRRR.R";
+  for (uint32_t seed : {1u, 2u, 3u, 4u, 5u}) {
+    CaveRun replay(room, seed);
+    auto result = replay.Play(moves);
+    ASSERT_TRUE(result.Completed);
+
+    CaveRun game(room, seed);
+    ClearKeys();
+    ScriptedView view(SolutionToScript(moves, 1));
+    EXPECT_TRUE(RunPlayLoop(game.session, view));
+    EXPECT_EQ(game.session.TickNumber, result.Ticks) << seed;
+    EXPECT_EQ(view.frames, 7 * result.Ticks);
+    EXPECT_EQ(DumpGrid(game.cave), replay.Grid());
+    EXPECT_EQ(view.diamondsShown, 0);
+    ClearKeys();
+  }
+}
+
+TEST(MapCompleted, DissolvesEveryCellWithASpriteThenHolds) {
+  auto room = Room({" *$", "  ....", "  @@"});
+  CaveRun run(room);
+  run.Play("");
+  ClearKeys();
+  ScriptedView view("");
+  EXPECT_EQ(RunMapCompleted(run.session, view), kCompletedFrames);
+  EXPECT_EQ(view.frames, 340u);
+  for (int x = 0; x < 20; ++x) {
+    for (int y = 0; y < 12; ++y) {
+      EXPECT_EQ(run.cave.Sprite(x, y), nullptr);
+      EXPECT_EQ(run.cave.GetCell(x, y), x == 2 && y == 1 ? '*' : ' ');
+    }
+  }
+}
+
+TEST(MapCompleted, SpaceEndsTheSceneEarly) {
+  CaveRun run(Room({" *"}));
+  run.Play("");
+  KeyState[kKeySpace] = 1;  // held before the scene: cleared at its start
+  ScriptedView view("10 down space\n");
+  EXPECT_EQ(RunMapCompleted(run.session, view), 10);
+  ClearKeys();
+}
+
+TEST(Music, IngameItemWrapsOverTheOrder) {
+  EXPECT_EQ(IngameMusicItem(0, 3), 1);
+  EXPECT_EQ(IngameMusicItem(3, 3), 1);
+  EXPECT_EQ(IngameMusicItem(4, 3), 2);
+  EXPECT_EQ(IngameMusicItem(8, 3), 3);
+  EXPECT_EQ(IngameMusicItem(5, 0), 1);
+}
+
+}  // namespace
+}  // namespace quarry::test
