@@ -81,12 +81,13 @@ GreyMap RenderLine(const std::string& fontPath, int pixelSize, const std::string
   return map;
 }
 
-SheetFont BuildSheetFont(const std::string& fontPath, int pixelSize, int first, int last) {
+SheetFont BuildSheetFont(const std::string& fontPath, int pixelSize) {
   Face face(fontPath, pixelSize);
   struct Slot { int code, x, width; };
   std::vector<Slot> slots;
   int x = 0;
-  for (int code = first; code <= last; ++code) {
+  for (int code = 33; code <= 255; ++code) {
+    if (code >= 127 && code <= 160) continue;  // controls and the no-break space
     face.Load(code, FT_LOAD_DEFAULT);
     int advance = static_cast<int>(face->glyph->advance.x >> 6);
     int inkRight = static_cast<int>(face->glyph->metrics.horiBearingX + face->glyph->metrics.width + 63) >> 6;

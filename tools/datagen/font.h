@@ -27,9 +27,11 @@ struct SheetFont {
   int height = 0;
 };
 
-// Glyphs of the codes first..last in one row. Each rectangle spans the glyph's
-// advance less one pixel, because the drawing code adds one pixel of spacing.
-SheetFont BuildSheetFont(const std::string& fontPath, int pixelSize, int first = 33, int last = 126);
+// Glyphs of the printable codes (33..126 and the Latin-1 letters and signs
+// 161..255, which typed names may hold) in one row. Each rectangle spans the
+// glyph's advance less one pixel, because the drawing code adds one pixel of
+// spacing.
+SheetFont BuildSheetFont(const std::string& fontPath, int pixelSize);
 
 // "ZRAR", flags 0, cell size, then 256 cells of one-bit rows (most significant
 // bit leftmost). Glyphs are rendered in FreeType's monochrome mode and placed
