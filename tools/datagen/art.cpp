@@ -285,7 +285,7 @@ Image Elf(int w, int h, Rgb tunic, Rgb hat, int pose, bool facingLeft, bool crow
   Rgb skin{250, 205, 170}, boot{90, 60, 30};
   // Legs alternate with the pose for walking.
   int lift = pose % 2;
-  rect(11, 26 - lift, 4, 6 - 0, boot);
+  rect(11, 26 - lift, 4, 6, boot);
   rect(17, 26 - (1 - lift), 4, 6, boot);
   rect(10, 15, 12, 12, tunic);
   rect(7, 16, 3, 8, tunic);

@@ -18,7 +18,7 @@ public:
   void Zeros(size_t n) { bytes.insert(bytes.end(), n, 0); }
 };
 
-std::vector<uint8_t> PackPattern(const XmPattern& p, int channels) {
+std::vector<uint8_t> PackPattern(const XmPattern& p) {
   std::vector<uint8_t> out;
   for (const XmCell& c : p.cells) {
     // Each cell is written packed: a flag byte (high bit set) says which of the
@@ -40,7 +40,6 @@ std::vector<uint8_t> PackPattern(const XmPattern& p, int channels) {
     if (c.effect) out.push_back(c.effect);
     if (c.param) out.push_back(c.param);
   }
-  (void)channels;
   return out;
 }
 
@@ -73,7 +72,7 @@ std::vector<uint8_t> EncodeXm(const XmModule& m) {
   for (const XmPattern& p : m.patterns) {
     if (p.rows < 1 || p.rows > 256 || p.cells.size() != static_cast<size_t>(p.rows) * m.channels)
       throw std::invalid_argument("XM pattern size does not match its rows and channels");
-    std::vector<uint8_t> packed = PackPattern(p, m.channels);
+    std::vector<uint8_t> packed = PackPattern(p);
     if (packed.size() > 0xFFFF) throw std::invalid_argument("XM pattern too large");
     w.U32(9);
     w.U8(0);
