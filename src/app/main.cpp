@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/script.h"
 #include "app/video.h"
+#include "audio/zr_sdl_a.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/program.h"
@@ -66,6 +67,12 @@ int main(int argc, char** argv) {
 
   Randomize(options.seed ? *options.seed : SystemTickCount());
   LogStatus(kVersionLine, "QUARRY");
+  SetAudioRelease([] {
+    bool wasOn = AudioAvailable;
+    if (wasOn) FreeAudioDevice();
+    AudioAvailable = false;
+    return wasOn;
+  });
   OpenVideo(640, 480, 32);
   SDL_ShowCursor(0);
   StartGame();

@@ -18,9 +18,15 @@ void EmptyArchive(const fs::path& path) {
   ASSERT_TRUE(w.Done());
 }
 
-// Archives with no members: enough for start-up to get past opening them.
+// Archives with no members: start-up opens them, then stops at the first member.
 void EmptyArchives(const fs::path& dir) {
   for (const char* name : {"quarry.mad", "qsmusic.mad", "qssound.mad"}) EmptyArchive(dir / name);
+}
+
+// The game's real data from the data build.
+void GameData(const fs::path& dir) {
+  for (const auto& entry : fs::directory_iterator(QUARRY_RUN_DIR))
+    fs::create_symlink(entry.path(), dir / entry.path().filename());
 }
 
 std::vector<std::string> LogLines(const fs::path& dir) {
@@ -100,15 +106,34 @@ TEST(ProgramRun, BadScriptIsRefusedBeforeAnythingRuns) {
   EXPECT_FALSE(fs::exists(dir / "quarry.log")) << "nothing runs, not even the log";
 }
 
-TEST(ProgramRun, ScriptedEscapeLeavesNormallyAndShotSavesTheBackBuffer) {
-  fs::path dir = FreshDir("escape");
+TEST(ProgramRun, MissingMemberEndsWithCode3AfterTheArchivesOpened) {
+  fs::path dir = FreshDir("member");
   EmptyArchives(dir);
-  WriteFile(dir / "s.txt", "5 shot frame.bmp\n6 press escape\n");
+  auto r = RunProgram(QUARRY_EXE, dir, {"--virtual-clock"}, kHeadless);
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_NE(r.err.find("File not found in MAD! ("), std::string::npos) << r.err;
+  EXPECT_NE(ReadFile(dir / "quarry.log").find("File not found in MAD! ("), std::string::npos);
+  ExpectClosingLines(LogLines(dir));
+}
+
+TEST(ProgramRun, IntroRunsOnTheVirtualClockAndEscapeLeavesNormally) {
+  fs::path dir = FreshDir("escape");
+  GameData(dir);
+  // 240 black frames, the loading fades, then the intro's holds: 120 + 420 +
+  // 420 pumped frames. The second logo is on screen from pump 840 or so.
+  WriteFile(dir / "s.txt", "1000 shot frame.bmp\n1300 press escape\n");
   auto r = RunProgram(QUARRY_EXE, dir, {"--script", "s.txt", "--virtual-clock", "--windowed"}, kHeadless);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   std::string bmp = ReadFile(dir / "frame.bmp");
   ASSERT_GE(bmp.size(), 54u);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_NE(bmp.find_first_not_of('\0', 54), std::string::npos) << "the logo is not black";
+  std::string log = ReadFile(dir / "quarry.log");
+  // EndGame releases the archives in their fixed order.
+  size_t music = log.find("(MADREAD, TMad.Done) (qsmusic.mad)");
+  size_t sound = log.find("(MADREAD, TMad.Done) (qssound.mad)");
+  size_t main = log.find("(MADREAD, TMad.Done) (quarry.mad)");
+  EXPECT_TRUE(music < sound && sound < main) << log;
   ExpectClosingLines(LogLines(dir));
 }
 
