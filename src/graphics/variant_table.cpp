@@ -4,13 +4,21 @@ namespace quarry {
 
 std::string VariantTable;
 
+namespace {
+std::string VariantName(char c, int i) {
+  std::string name = std::to_string(i);
+  name.insert(name.begin(), c);
+  return name;
+}
+}  // namespace
+
 void CountVariants(char c, const ImageLookup& find) {
   VariantTable.push_back(c);
   int i = 1;
-  while (find(std::string(1, c) + std::to_string(i)) && i < 9) ++i;
+  while (find(VariantName(c, i)) && i < 9) ++i;
   // The probe that ended the loop is repeated here, so a missing name is
   // looked up (and logged) twice, as the game's logs always showed.
-  if (!find(std::string(1, c) + std::to_string(i))) --i;
+  if (!find(VariantName(c, i))) --i;
   VariantTable.push_back(static_cast<char>(i));
 }
 
