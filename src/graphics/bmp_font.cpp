@@ -1,5 +1,6 @@
 #include "graphics/bmp_font.h"
 
+#include <string_view>
 #include <vector>
 
 #include "archive/mad.h"
@@ -15,6 +16,11 @@ constexpr size_t kFontNameMax = 12;
 // Surfaces of the SDL 1.2 interface keep their pitch in 16 bits.
 constexpr int kMaxSheetSide = 16383;
 const char* const kInitTag = "BMPFONT, TBMPFont.Init";
+
+// Texts are short strings: at most 255 characters count.
+std::string_view ShortView(const std::string& text) {
+  return std::string_view(text).substr(0, 255);
+}
 
 }  // namespace
 
@@ -87,7 +93,7 @@ void TBMPFont::Load(const std::string& name, TStream& gsd, TStream& bmf, uint8_t
 
 int32_t TBMPFont::TextWidth(const std::string& text) const {
   int32_t width = 0;
-  for (unsigned char c : text.substr(0, 255)) {
+  for (unsigned char c : ShortView(text)) {
     if (c == ' ')
       width += SpaceWidth;
     else
@@ -101,7 +107,7 @@ void TBMPFont::DrawText(const std::string& text, int x, int y, int align) const 
     x -= TextWidth(text) / 2;  // C++ division rounds toward zero, as it must here
   else if (align == kAlignRight)
     x -= TextWidth(text);
-  for (unsigned char c : text.substr(0, 255)) {
+  for (unsigned char c : ShortView(text)) {
     if (c == ' ') {
       x += SpaceWidth;
       continue;
