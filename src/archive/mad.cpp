@@ -41,7 +41,7 @@ public:
       if (end > 0) size = static_cast<uint64_t>(end);
     }
     // Entries can point anywhere; only what the file holds is read.
-    if (offset < size) {
+    if (offset < size && count > 0) {
       bytes.resize(static_cast<size_t>(std::min(count, size - offset)));
       if (std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0) {
         bytes.clear();
@@ -211,7 +211,7 @@ std::unique_ptr<TMemoryStream> TMad::OpenStream(const std::string& name) {
   std::vector<uint8_t> bytes;
   if (!ReadMember(e, kOpenStreamTag, bytes)) return nullptr;
   auto stream = std::make_unique<TMemoryStream>(std::max<size_t>(bytes.size(), 4096), 1024);
-  stream->Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+  if (!bytes.empty()) stream->Write(bytes.data(), static_cast<int64_t>(bytes.size()));
   stream->Seek(0, SeekOrigin::Begin);
   return stream;
 }
@@ -232,7 +232,7 @@ bool TMad::SaveMadFileAs(const std::string& name, const std::string& diskFileNam
   if (!ReadMember(e, kSaveTag, bytes)) return false;
   std::FILE* f = std::fopen(diskFileName.c_str(), "wb");
   if (!f) return false;
-  const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  const bool wrote = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && wrote;
 }
 

@@ -42,8 +42,9 @@ void TMADWrite::AddStream(TStream& stream, const std::string& name) {
   const int64_t saved = stream.Position();
   stream.Seek(0, SeekOrigin::Begin);
   std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(0, stream.Size())));
-  bytes.resize(static_cast<size_t>(
-      std::max<int64_t>(0, stream.Read(bytes.data(), static_cast<int64_t>(bytes.size())))));
+  if (!bytes.empty())
+    bytes.resize(static_cast<size_t>(
+        std::max<int64_t>(0, stream.Read(bytes.data(), static_cast<int64_t>(bytes.size())))));
   stream.Seek(saved, SeekOrigin::Begin);
   AddBytes(bytes, name);
 }

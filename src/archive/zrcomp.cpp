@@ -123,7 +123,8 @@ std::vector<uint8_t> ZRCompress(std::span<const uint8_t> data, uint8_t stride, u
 
 bool ZRCompress(TStream& source, TStream& dest, uint32_t count, uint8_t stride, uint8_t flags) {
   std::vector<uint8_t> data(count);
-  data.resize(static_cast<size_t>(std::max<int64_t>(0, source.Read(data.data(), count))));
+  if (count > 0)
+    data.resize(static_cast<size_t>(std::max<int64_t>(0, source.Read(data.data(), count))));
   std::vector<uint8_t> out;
   if (!ZRCompress(data, out, stride, flags)) return false;
   return dest.Write(out.data(), static_cast<int64_t>(out.size())) ==
@@ -202,11 +203,13 @@ std::vector<uint8_t> ZRUnCompress(std::span<const uint8_t> in) {
 void ZRUnCompress(TStream& source, TStream& dest) {
   const int64_t start = source.Position();
   std::vector<uint8_t> in(static_cast<size_t>(std::max<int64_t>(0, source.Size() - start)));
-  in.resize(static_cast<size_t>(std::max<int64_t>(0, source.Read(in.data(), static_cast<int64_t>(in.size())))));
+  if (!in.empty())
+    in.resize(static_cast<size_t>(
+        std::max<int64_t>(0, source.Read(in.data(), static_cast<int64_t>(in.size())))));
   std::vector<uint8_t> out;
   const size_t used = ZRUnCompress(in, out);
   source.Seek(start + static_cast<int64_t>(used), SeekOrigin::Begin);
-  dest.Write(out.data(), static_cast<int64_t>(out.size()));
+  if (!out.empty()) dest.Write(out.data(), static_cast<int64_t>(out.size()));
 }
 
 }  // namespace quarry

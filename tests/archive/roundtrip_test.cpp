@@ -89,6 +89,19 @@ TEST(ZrcompRoundTrip, StreamFormsKeepPositions) {
   EXPECT_EQ(std::string(tail, 4), "TAIL");
 }
 
+TEST(ZrcompRoundTrip, StreamFormsWithNothingToDo) {
+  TMemoryStream empty;
+  TMemoryStream packed;
+  ASSERT_TRUE(ZRCompress(empty, packed, 0));
+  EXPECT_EQ(packed.Bytes(), Bytes({0, 0, 0, 0, 0}));
+  packed.Seek(0, SeekOrigin::Begin);
+  TMemoryStream out;
+  ZRUnCompress(packed, out);
+  EXPECT_EQ(out.Size(), 0);
+  ZRUnCompress(empty, out);
+  EXPECT_EQ(out.Size(), 0);
+}
+
 TEST(HuffmanRoundTrip, LongCodesAndBlockEdges) {
   // Fibonacci-like counts give codes far longer than the decoder's table.
   for (size_t n : {1u, 2u, 5u, 32751u, 32752u, 32753u, 100000u}) {

@@ -28,7 +28,7 @@ void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes)
   const std::string temp = TempNameFor(path);
   std::FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) throw ToolError(kDamaged, path + ": cannot write (" + std::strerror(errno) + ")");
-  const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  const bool wrote = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (std::fclose(f) != 0 || !wrote) {
     std::remove(temp.c_str());
     throw ToolError(kDamaged, path + ": write failed");
