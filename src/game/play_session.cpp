@@ -35,6 +35,7 @@ TPlaySession::FrameEnd TPlaySession::CheckFrameEnd() const {
 
 void TPlaySession::StartAttempt() {
   ++Attempts;
+  pendingDraws_ = 0;  // the old attempt's sprites are about to go
   cave_.DeathCounter = 0;
   cave_.SetActive(mapIndex_);
   cave_.FindPlayer();
@@ -68,12 +69,18 @@ void TPlaySession::Tick() {
 
 void TPlaySession::RunToNextTick() {
   if (cave_.TickCountdown > 1) {
-    cave_.StepSprites(cave_.TickCountdown - 1);
+    pendingDraws_ += cave_.TickCountdown - 1;
     cave_.TickCountdown = 1;
   }
+  FlushSprites();
   CountDown();
   Tick();
-  cave_.StepSprites(1);
+  pendingDraws_ = 1;
+}
+
+void TPlaySession::FlushSprites() {
+  if (pendingDraws_ > 0) cave_.StepSprites(pendingDraws_);
+  pendingDraws_ = 0;
 }
 
 bool TPlaySession::CanPush(int x, int y, int d) const {

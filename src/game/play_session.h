@@ -49,8 +49,11 @@ public:
   FrameEnd CheckFrameEnd() const;
 
   // Runs frames until the next tick has run, stepping the sprites exactly as
-  // the drawn frames would; for headless runs.
+  // the drawn frames would; for headless runs. The tick frame's own step is
+  // kept back and done together with the next tick's frames (nothing looks
+  // at a sprite in between); FlushSprites does it at once.
   void RunToNextTick();
+  void FlushSprites();
 
   TCave& Cave() { return cave_; }
   int MapIndex() const { return mapIndex_; }
@@ -69,6 +72,7 @@ private:
 
   TCave& cave_;
   int mapIndex_;
+  int pendingDraws_ = 0;
 };
 
 }  // namespace quarry

@@ -52,11 +52,14 @@ TReplayResult RunSolution(TPlaySession& session, const std::string& moves,
     }
     HoldMove(move);
     session.RunToNextTick();
+    // Observers may look at the sprites.
+    if (observer) session.FlushSprites();
     restartDue = !session.Completed && session.AttemptOver();
     if (observer) observer(session.TickNumber, session.LastAction, restartDue);
     if (session.Completed) break;
   }
   HoldMove('.');
+  session.FlushSprites();
   TReplayResult result;
   result.Completed = session.Completed;
   result.Ticks = session.TickNumber;

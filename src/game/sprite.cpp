@@ -18,28 +18,23 @@ TSprite::TSprite(int x, int y, uint16_t frameWidth, uint8_t options, const TImag
   if ((options & kRandomStart) != 0) Frame = static_cast<uint16_t>(Random(FrameCount));
 }
 
-void TSprite::Step(int draws) {
-  if (Hidden || !Visible) return;
-  if (Animated && !Frozen) {
-    for (int i = 0; i < draws; ++i) {
-      ++DelayCounter;
-      if (DelayCounter != static_cast<int16_t>(FrameDelay)) continue;
-      DelayCounter = -1;
-      if (!OnLastFrame()) {
-        ++Frame;
-      } else if (!Looping) {
-        Finished = true;
-      } else {
-        ++LoopCounter;
-        if (LoopCounter == static_cast<int16_t>(LoopPause)) {
-          Frame = 0;
-          LoopCounter = -1;
-        }
+void TSprite::Advance(int draws) {
+  for (int i = 0; i < draws; ++i) {
+    ++DelayCounter;
+    if (DelayCounter != static_cast<int16_t>(FrameDelay)) continue;
+    DelayCounter = -1;
+    if (!OnLastFrame()) {
+      ++Frame;
+    } else if (!Looping) {
+      Finished = true;
+    } else {
+      ++LoopCounter;
+      if (LoopCounter == static_cast<int16_t>(LoopPause)) {
+        Frame = 0;
+        LoopCounter = -1;
       }
     }
   }
-  LastX = X;
-  LastY = Y;
 }
 
 }  // namespace quarry

@@ -21,7 +21,12 @@ public:
   TSprite(int x, int y, uint16_t frameWidth, uint8_t options, const TImageInfo* image);
 
   // The state change of one Draw, repeated draws times.
-  void Step(int draws);
+  void Step(int draws) {
+    if (Hidden || !Visible) return;
+    if (Animated && !Frozen) Advance(draws);
+    LastX = X;
+    LastY = Y;
+  }
   // Whether a draw would blit anything at all.
   bool WouldDraw() const {
     return !Hidden && Visible && (Animated || Redraw || X != LastX || Y != LastY);
@@ -48,6 +53,9 @@ public:
   bool Finished = false;
   uint16_t FrameDelay = 0;
   uint16_t LoopPause = 0;
+
+private:
+  void Advance(int draws);
 };
 
 }  // namespace quarry
