@@ -11,6 +11,7 @@
 #include "game/screen/plain_images.h"
 #include "game/screen/play_screen.h"
 #include "graphics/image_collection.h"
+#include "graphics/variant_table.h"
 #include "graphics/zr_sdl.h"
 
 namespace quarry {
@@ -35,6 +36,7 @@ void BM_DrawnPlayFrame(benchmark::State& state) {
   {
     TImageCollection images(32);
     AddPlainImages(images);
+    BuildVariantTable([&](const std::string& name) { return images.Find(name) != nullptr; });
     TMaps maps;
     auto map = std::make_unique<TXMap>();
     map->PadTo(20, 12, ' ');
