@@ -111,7 +111,7 @@ bool SoundInit(int /*device*/, uint32_t rate, uint32_t /*flags*/) {
   desired.samples = 1024;  // about 23 ms: short enough for effects to feel immediate
   desired.callback = FillAudio;
   desired.userdata = &device->mixer;
-  // No obtained spec: SDL converts to the device's format behind our back,
+  // No obtained format: SDL converts to the device's format behind our back,
   // so the mixer always works in 16-bit stereo at our rate.
   if (SDL_OpenAudio(&desired, nullptr) < 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
