@@ -125,6 +125,18 @@ class BitReader {
 public:
   explicit BitReader(std::span<const uint8_t> in) : in_(in) {}
   void Refill() {
+    if (in_.size() - pos_ >= 8) {
+      // Eight bytes at once; only the whole bytes that fit are kept, and the
+      // bits below them stay zero.
+      const int take = (64 - count_) >> 3;
+      if (take == 0) return;
+      uint64_t word = 0;
+      for (int i = 0; i < 8; ++i) word = (word << 8) | in_[pos_ + i];
+      buf_ |= (word >> count_) & (~uint64_t{0} << (64 - count_ - 8 * take));
+      pos_ += static_cast<size_t>(take);
+      count_ += 8 * take;
+      return;
+    }
     while (count_ <= 56 && pos_ < in_.size()) {
       buf_ |= uint64_t{in_[pos_++]} << (56 - count_);
       count_ += 8;

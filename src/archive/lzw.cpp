@@ -1,5 +1,7 @@
 #include "archive/lzw.h"
 
+#include "archive/byte_sink.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -19,13 +21,22 @@ void PutU16(std::vector<uint8_t>& out, uint32_t v) {
 // equal matches -- exactly the code the stored encoder's bucket walk picks.
 class Trie {
 public:
-  Trie() : keys_(new uint32_t[kSlots]), codes_(new uint16_t[kSlots]) {
-    std::fill_n(keys_.get(), kSlots, kEmpty);
+  // The table is sized for the codes the input can add (at most one per
+  // input byte), so small inputs do not pay for a full dictionary.
+  explicit Trie(size_t inputSize) {
+    const size_t entries = std::min<size_t>(inputSize, kLzwMaxCodes - 256);
+    while (slots_ < 2 * entries) {
+      slots_ <<= 1;
+      --shift_;
+    }
+    keys_.reset(new uint32_t[slots_]);
+    codes_.reset(new uint16_t[slots_]);
+    std::fill_n(keys_.get(), slots_, kEmpty);
   }
   // Returns the child code or -1.
   int Find(uint32_t code, uint8_t byte) const {
     const uint32_t key = (code << 8) | byte;
-    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (kSlots - 1)) {
+    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (slots_ - 1)) {
       if (keys_[slot] == key) return codes_[slot];
       if (keys_[slot] == kEmpty) return -1;
     }
@@ -33,7 +44,7 @@ public:
   // Keeps an existing entry: a later duplicate string never replaces it.
   void Insert(uint32_t code, uint8_t byte, uint32_t child) {
     const uint32_t key = (code << 8) | byte;
-    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (kSlots - 1)) {
+    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (slots_ - 1)) {
       if (keys_[slot] == key) return;
       if (keys_[slot] == kEmpty) {
         keys_[slot] = key;
@@ -44,10 +55,11 @@ public:
   }
 
 private:
-  // At most 32768 - 256 entries, so the table is never more than half full.
-  static constexpr uint32_t kSlots = 1u << 16;
   static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
-  static uint32_t Hash(uint32_t key) { return (key * 2654435761u) >> 16; }
+  // Never more than half full, so probes stay short and always end.
+  uint32_t Hash(uint32_t key) const { return (key * 2654435761u) >> shift_; }
+  uint32_t slots_ = 256;
+  int shift_ = 24;  // 32 - log2(slots_)
   std::unique_ptr<uint32_t[]> keys_;
   std::unique_ptr<uint16_t[]> codes_;
 };
@@ -58,7 +70,7 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
   out.reserve(out.size() + 3 + data.size());
   out.push_back(kMethodLzw);
   const size_t count = data.size();
-  Trie trie;
+  Trie trie(count);
   uint32_t next = 256;
   uint32_t storeFill = 256;  // index[next]: where the next string would start
   size_t m = 1;              // lookahead length
@@ -105,12 +117,11 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     pos += 2;
     return true;
   };
-  const size_t start = out.size();
+  ByteSink sink(out, limit);
   auto emit = [&](uint32_t c) {
     const uint32_t len = index[c + 1] - index[c];
-    if (out.size() - start + len > limit) return false;
-    const uint8_t* s = store.get() + index[c];
-    out.insert(out.end(), s, s + len);
+    if (!sink.Room(len)) return false;
+    sink.Append(store.get() + index[c], len);
     return true;
   };
   uint32_t c;
@@ -130,7 +141,7 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     const uint32_t wLen = index[w + 1] - index[w];
     if (next < kLzwMaxCodes && index[next] + wLen + 1 < kLzwStoreSize) {
       const uint32_t at = index[next];
-      std::memcpy(store.get() + at, store.get() + index[w], wLen);
+      CopyBytes(store.get() + at, store.get() + index[w], wLen);
       // A code equal to next names the string being built: w plus w's first byte.
       store[at + wLen] = c < next ? store[index[c]] : store[index[w]];
       index[next + 1] = at + wLen + 1;

@@ -1,5 +1,7 @@
 #include "archive/rle.h"
 
+#include "archive/byte_sink.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -108,37 +110,52 @@ size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   // ever read past the end of the input.
   const size_t end = std::min<size_t>(total, in.size());
   const size_t last = in.size();
-  const size_t start = out.size();
+  const uint8_t* src = in.data();
+  ByteSink sink(out, limit);
   size_t pos = 5;
-  auto room = [&] { return limit - std::min(limit, out.size() - start); };
   while (pos < end) {
-    const uint8_t c = in[pos++];
+    const uint8_t c = src[pos];
     if (seven) {
       if (c < 0x80) {
-        if (room() == 0) return pos;
-        out.push_back(c);
+        // Literals go eight at a time while a whole word of them is there.
+        uint64_t word;
+        if (pos + 8 <= end && sink.Room(8)) {
+          std::memcpy(&word, src + pos, 8);
+          if ((word & 0x8080808080808080ull) == 0) {
+            sink.AppendWord(src + pos, 8);
+            pos += 8;
+            continue;
+          }
+        }
+        size_t stop = pos + 1;
+        while (stop < end && src[stop] < 0x80) ++stop;
+        if (!sink.Room(stop - pos)) return pos;
+        sink.Append(src + pos, stop - pos);
+        pos = stop;
         continue;
       }
-      if (pos >= last) return pos;
-      const size_t n = in[pos++];
-      if (n > room()) return pos;
-      out.insert(out.end(), n, static_cast<uint8_t>(c & 0x7F));
+      if (pos + 1 >= last) return pos + 1;
+      const size_t n = src[pos + 1];
+      if (!sink.Room(n)) return pos;
+      sink.Fill(static_cast<uint8_t>(c & 0x7F), n);
+      pos += 2;
       continue;
     }
     if (c >= 0x80) {
-      if (pos >= last) return pos;
+      if (pos + 1 >= last) return pos + 1;
       const size_t n = (c & 0x7F) + size_t{1};
-      if (n > room()) return pos;
-      out.insert(out.end(), n, in[pos++]);
+      if (!sink.Room(n)) return pos;
+      sink.Fill(src[pos + 1], n);
+      pos += 2;
       continue;
     }
     // A literal piece cut by the end of the input gives what is there.
-    const size_t n = std::min<size_t>(c + size_t{1}, last - pos);
-    if (n > room()) return pos;
-    out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(pos),
-               in.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-    if (n < c + size_t{1}) return pos;
+    const size_t want = c + size_t{1};
+    const size_t n = std::min(want, last - pos - 1);
+    if (!sink.Room(n)) return pos;
+    sink.Append(src + pos + 1, n);
+    pos += 1 + n;
+    if (n < want) return pos;
   }
   if (intact) *intact = total >= 5 && end == total;
   return pos;
