@@ -49,7 +49,13 @@ TImageTable TImageTable::Fallback() {
   TImageTable table;
   for (const char* strip : {"!", "!1", "!2"}) table.Add(strip, 4 * 32, 32);
   for (int c = 1; c < 256; ++c) table.Add(std::string(1, static_cast<char>(c)), 32, 32);
-  for (const char* name : {"*U", "*D", "*L", "*R", ">2", "<2"}) table.Add(name, 32, 32);
+  for (const char* name : {"*U", "*D", "*L", "*R", ">2", "<2", "$1", "@1", ".1", "&1", "01"}) {
+    table.Add(name, 32, 32);
+  }
+  // One variant each: activation then draws one random number per such cell,
+  // as it does with any real variant count, so the stream of random numbers
+  // (and with it the exits' start frames) matches the drawn game's.
+  table.SetVariantTable(std::string("$\1@\1.\1&\1" "0\1", 10));
   return table;
 }
 

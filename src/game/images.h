@@ -40,8 +40,9 @@ public:
   // the variant table built from it.
   static TImageTable FromSizes(const TImageSizes& sizes, const std::string& variantTable);
 
-  // Stand-in when no image data is at hand: every one-character name and the
-  // player and tunnel images as 32 x 32, and "!", "!1", "!2" as 4-frame strips.
+  // Stand-in when no image data is at hand: every one-character name, one
+  // numbered variant of each variant element and the player and tunnel
+  // images as 32 x 32, and "!", "!1", "!2" as 4-frame strips.
   static TImageTable Fallback();
 
 private:
