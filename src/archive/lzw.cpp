@@ -102,21 +102,19 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
 size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
                  bool* intact) {
   if (intact) *intact = false;
+  // The store gets spare bytes at its end so strings can be moved as whole
+  // 16-byte words.
   std::unique_ptr<uint32_t[]> index(new uint32_t[kLzwMaxCodes + 1]);
-  std::unique_ptr<uint8_t[]> store(new uint8_t[kLzwStoreSize]);
+  std::unique_ptr<uint8_t[]> store(new uint8_t[kLzwStoreSize + 2 * ByteSink::kSlack]);
   for (uint32_t c = 0; c < 256; ++c) {
     index[c] = c;
     store[c] = static_cast<uint8_t>(c);
   }
   index[256] = 256;
   uint32_t next = 256;
-  size_t pos = 0;
-  auto readCode = [&](uint32_t& c) {
-    if (in.size() - pos < 2) return false;
-    c = in[pos] | (static_cast<uint32_t>(in[pos + 1]) << 8);
-    pos += 2;
-    return true;
-  };
+  const uint8_t* src = in.data();
+  const size_t codes = in.size() / 2;
+  size_t k = 0;  // codes read
   ByteSink sink(out, limit);
   auto emit = [&](uint32_t c) {
     const uint32_t len = index[c + 1] - index[c];
@@ -124,26 +122,32 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     sink.Append(store.get() + index[c], len);
     return true;
   };
-  uint32_t c;
   // The first code must be a single byte: a layer that starts with the end
   // code, or any code the empty dictionary lacks, decodes to nothing.
-  if (!readCode(c)) return pos;
-  if (c >= kLzwMaxCodes && intact) *intact = true;
-  if (c >= next) return pos;
-  if (!emit(c)) return pos;
+  if (codes == 0) return in.size();
+  uint32_t c = src[0] | (static_cast<uint32_t>(src[1]) << 8);
+  k = 1;
+  if (c >= next) {
+    if (c >= kLzwMaxCodes && intact) *intact = true;
+    return 2;
+  }
+  if (!emit(c)) return 2;
   uint32_t w = c;
-  while (readCode(c)) {
+  while (k < codes) {
+    c = src[2 * k] | (static_cast<uint32_t>(src[2 * k + 1]) << 8);
+    ++k;
     if (c >= kLzwMaxCodes) {
       if (intact) *intact = true;
       break;
     }
     if (c > next) break;
-    const uint32_t wLen = index[w + 1] - index[w];
+    const uint32_t wAt = index[w];
+    const uint32_t wLen = index[w + 1] - wAt;
     if (next < kLzwMaxCodes && index[next] + wLen + 1 < kLzwStoreSize) {
       const uint32_t at = index[next];
-      CopyBytes(store.get() + at, store.get() + index[w], wLen);
+      CopyWithSlack(store.get() + at, store.get() + wAt, wLen);
       // A code equal to next names the string being built: w plus w's first byte.
-      store[at + wLen] = c < next ? store[index[c]] : store[index[w]];
+      store[at + wLen] = c < next ? store[index[c]] : store[wAt];
       index[next + 1] = at + wLen + 1;
       ++next;
     }
@@ -152,7 +156,7 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     if (!emit(c)) break;
     w = c;
   }
-  return pos;
+  return std::min(in.size(), 2 * k);
 }
 
 }  // namespace quarry

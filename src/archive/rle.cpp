@@ -3,6 +3,7 @@
 #include "archive/byte_sink.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace quarry {
@@ -117,21 +118,22 @@ size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     const uint8_t c = src[pos];
     if (seven) {
       if (c < 0x80) {
-        // Literals go eight at a time while a whole word of them is there.
-        uint64_t word;
+        // Literals eight at a time: store the word, keep the bytes before
+        // the first code byte in it.
         if (pos + 8 <= end && sink.Room(8)) {
+          uint64_t word;
           std::memcpy(&word, src + pos, 8);
-          if ((word & 0x8080808080808080ull) == 0) {
-            sink.AppendWord(src + pos, 8);
-            pos += 8;
-            continue;
-          }
+          std::memcpy(sink.Pointer(), &word, 8);
+          const uint64_t codes = word & 0x8080808080808080ull;
+          static_assert(std::endian::native == std::endian::little, "byte order of the word scan");
+          const size_t n = codes == 0 ? 8 : static_cast<size_t>(std::countr_zero(codes) >> 3);
+          sink.Advance(n);
+          pos += n;
+          continue;
         }
-        size_t stop = pos + 1;
-        while (stop < end && src[stop] < 0x80) ++stop;
-        if (!sink.Room(stop - pos)) return pos;
-        sink.Append(src + pos, stop - pos);
-        pos = stop;
+        if (!sink.Room(1)) return pos;
+        sink.Put(c);
+        ++pos;
         continue;
       }
       if (pos + 1 >= last) return pos + 1;
@@ -153,7 +155,7 @@ size_t RleDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     const size_t want = c + size_t{1};
     const size_t n = std::min(want, last - pos - 1);
     if (!sink.Room(n)) return pos;
-    sink.Append(src + pos + 1, n);
+    sink.AppendExact(src + pos + 1, n);
     pos += 1 + n;
     if (n < want) return pos;
   }
