@@ -36,6 +36,13 @@ bool TCave::SetActive(int n) {
   activeMap_ = n;
   CurrentMap = haveMap ? &maps_.Map(n) : &blank_;
   TXMap& map = *CurrentMap;
+  // A record whose layer does not match its size is treated as empty rather
+  // than read past its end.
+  if (map.FileCells.size() != static_cast<size_t>(map.Width) * map.Height) {
+    map.Loaded = false;
+    map.Width = 0;
+    map.Height = 0;
+  }
   // The pack pads short records; a record that slipped through (or never
   // loaded) is padded here so that every cell of the grid exists.
   if (!map.Loaded || map.Width < kCaveColumns || map.Height < kCaveRows) {

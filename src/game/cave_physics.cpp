@@ -96,7 +96,9 @@ void TCave::Balloons() {
         Cell(x, y - 2) = load;
         Cell(x, y - 1) = kBalloon;
         Cell(x, y) = kEmpty;
-        if (load == kPlayer) --PlayerY;
+        // Only the player's own cell moves the player: a map with a second
+        // "*" must not carry PlayerY off the grid.
+        if (load == kPlayer && x == PlayerX && y - 1 == PlayerY) --PlayerY;
         MoveSprite(x, y - 1, x, y - 2);
         MoveSprite(x, y, x, y - 1);
         CellState[x][y - 2] = kStateBalloonMove;

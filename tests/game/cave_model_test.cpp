@@ -293,3 +293,56 @@ TEST(OffGrid, TunnelRunningToTheEdgeRefusesEntry) {
 
 }  // namespace
 }  // namespace quarry::test
+
+namespace quarry::test {
+namespace {
+
+TEST(Hostile, RecordWhoseCellsDoNotMatchItsSizeBecomesAWalledCave) {
+  TMaps maps;
+  auto map = MapFromRows(Room({" *"}));
+  map->FileCells.resize(7);  // far fewer cells than 20 x 12
+  maps.Append(std::move(map));
+  TImageTable images = TImageTable::Fallback();
+  TSilentSink sounds;
+  TCave cave(maps, images, sounds);
+  cave.SetActive(0);
+  EXPECT_EQ(cave.GetCell(19, 11), '#');
+  EXPECT_EQ(cave.CountDiamonds(), 0);
+}
+
+// Random caves and random moves: nothing leaves the grid, and a cell has a
+// sprite exactly when it is neither empty, vacated nor the player.
+TEST(Hostile, RandomCavesKeepTheGridAndSpritesConsistent) {
+  const char kElements[] = " *$@&0.#%!><=  ..@@$$&&00";
+  uint32_t state = 12345;
+  auto next = [&](uint32_t range) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % range;
+  };
+  for (int round = 0; round < 150; ++round) {
+    std::vector<std::string> rows(12, std::string(20, ' '));
+    for (auto& row : rows) {
+      for (char& c : row) c = kElements[next(sizeof kElements - 1)];
+    }
+    std::string moves;
+    for (int i = 0; i < 120; ++i) moves += "UDLR."[next(5)];
+    CaveRun run(rows, static_cast<uint32_t>(round));
+    bool consistent = true;
+    RunSolution(run.session, moves, [&](uint32_t, PlayerAction, bool restarted) {
+      if (restarted) return;
+      EXPECT_LT(run.cave.PlayerX, 20);
+      EXPECT_LT(run.cave.PlayerY, 12);
+      for (int x = 0; x < 20; ++x) {
+        for (int y = 0; y < 12; ++y) {
+          uint16_t c = run.cave.GetCell(x, y);
+          bool bare = c == ' ' || c == kVacated || c == '*';
+          consistent = consistent && (run.cave.Sprite(x, y) == nullptr) == bare;
+        }
+      }
+    });
+    EXPECT_TRUE(consistent) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace quarry::test

@@ -199,6 +199,17 @@ TEST(Balloons, CarriesThePlayerUpOneRowPerLift) {
   EXPECT_EQ(run.Events(), (Events{"1:BalloonUp", "3:BalloonUp", "5:BalloonUp"}));
 }
 
+TEST(Balloons, LiftingASecondStarLeavesThePlayerWhereHeIs) {
+  // Two "*" cells: the first in column order is the player, the other is
+  // inert; lifting it must not move PlayerY (it would leave the grid).
+  auto room = Room({"*", "", "", "    *", "    0", "    %"});
+  CaveRun run(room);
+  run.Play(".....");
+  EXPECT_EQ(run.cave.PlayerX, 1);
+  EXPECT_EQ(run.cave.PlayerY, 1);
+  EXPECT_EQ(run.cave.GetCell(5, 1), '*');
+}
+
 // --- Tunnels --------------------------------------------------------------------
 
 TEST(Tunnels, TravelRightEatsSandAtTheFarEnd) {
