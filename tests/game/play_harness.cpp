@@ -2,14 +2,20 @@
 // real frame services, a virtual clock and scripted input; prints the
 // outcome in quarry-replay's words. The agreement test runs it beside the
 // verifier; without data it draws the plain stand-in images.
-//   play_harness MAPFILE [--seed N] [--script FILE]
+//   play_harness (MAPFILE | --pack PACK.qs --map N) [--data DIR] [--seed N] [--script FILE]
+// With --data, the images and colour fonts come from DIR/quarry.mad.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include <memory>
+#include <vector>
+
 #include "app/frame.h"
+#include "archive/mad.h"
+#include "graphics/bmp_font.h"
 #include "app/script.h"
 #include "core/clock.h"
 #include "core/log.h"
@@ -26,7 +32,10 @@ using namespace quarry;
 
 int main(int argc, char** argv) {
   std::string mapFile;
+  std::string packFile;
+  std::string dataDir;
   std::string scriptFile;
+  int mapNumber = 1;
   uint32_t seed = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -34,19 +43,35 @@ int main(int argc, char** argv) {
       seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
     } else if (arg == "--script" && i + 1 < argc) {
       scriptFile = argv[++i];
+    } else if (arg == "--pack" && i + 1 < argc) {
+      packFile = argv[++i];
+    } else if (arg == "--map" && i + 1 < argc) {
+      mapNumber = std::atoi(argv[++i]);
+    } else if (arg == "--data" && i + 1 < argc) {
+      dataDir = argv[++i];
     } else {
       mapFile = arg;
     }
   }
-  std::ifstream in(mapFile, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  TMapSource source;
-  std::vector<TSourceProblem> problems;
-  ParseMapSource(text.str(), source, problems);
-  if (source.Rows.size() != 12) {
-    std::cerr << "play_harness: no map in " << mapFile << "\n";
-    return 2;
+  TMaps maps;
+  if (!packFile.empty()) {
+    if (!maps.Load(packFile) || mapNumber < 1 || mapNumber > maps.Count()) {
+      std::cerr << "play_harness: no map " << mapNumber << " in " << packFile << "\n";
+      return 2;
+    }
+  } else {
+    std::ifstream in(mapFile, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    TMapSource source;
+    std::vector<TSourceProblem> problems;
+    ParseMapSource(text.str(), source, problems);
+    if (source.Rows.size() != 12) {
+      std::cerr << "play_harness: no map in " << mapFile << "\n";
+      return 2;
+    }
+    maps.Append(std::make_unique<TXMap>(MapSourceToXMap(source)));
+    mapNumber = 1;
   }
   if (!scriptFile.empty()) {
     std::vector<ScriptEvent> events;
@@ -72,14 +97,29 @@ int main(int argc, char** argv) {
   });
   bool completed = false;
   {
+    std::unique_ptr<TMad> archive;
     TImageCollection images(32);
-    AddPlainImages(images);
-    BuildVariantTable([&](const std::string& name) { return images.Find(name) != nullptr; });
-    TMaps maps;
-    maps.Append(std::make_unique<TXMap>(MapSourceToXMap(source)));
     GameContext context;
+    std::vector<std::unique_ptr<TBMPFont>> fonts;
+    if (dataDir.empty()) {
+      AddPlainImages(images);
+    } else {
+      archive = std::make_unique<TMad>(dataDir + "/quarry.mad");
+      images.LoadList("blocks.lst", *archive);
+      static const uint8_t kColours[7][3] = {{64, 192, 255}, {255, 192, 64}, {64, 255, 192},
+                                             {255, 64, 192}, {255, 64, 64},  {255, 255, 64},
+                                             {64, 255, 64}};
+      for (int i = 0; i < 7; ++i) {
+        fonts.push_back(std::make_unique<TBMPFont>("font", *archive, kColours[i][0], kColours[i][1],
+                                                   kColours[i][2]));
+        fonts.back()->SetColorKey(0, 0, 0);
+        context.ColorFonts[static_cast<size_t>(i)] = fonts.back().get();
+      }
+      context.MainArchive = archive.get();
+    }
+    BuildVariantTable([&](const std::string& name) { return images.Find(name) != nullptr; });
     context.Images = &images;
-    completed = PlayGame(context, maps, 0);
+    completed = PlayGame(context, maps, mapNumber - 1);
   }
   CloseTestDisplay();
   SetLogObserver(nullptr);
