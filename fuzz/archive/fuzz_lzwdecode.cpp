@@ -3,7 +3,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> out;
-  const size_t used = quarry::LzwDecode({data, size}, out, size_t{16} << 20);
+  const size_t used = quarry::LzwDecode({data, size}, out, size_t{64} << 10);
   if (used > size) __builtin_trap();
   return 0;
 }

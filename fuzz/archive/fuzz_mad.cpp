@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)installed;
   try {
     quarry::TMad mad("fuzz.mad", std::vector<uint8_t>(data, data + size));
-    mad.DecodeLimit = size_t{4} << 20;
+    mad.DecodeLimit = size_t{64} << 10;
     std::vector<uint8_t> bytes;
     for (const quarry::MadEntry& e : mad.Entries()) {
       mad.ReadEntry(e, bytes);

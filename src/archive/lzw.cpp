@@ -102,10 +102,14 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
 size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
                  bool* intact) {
   if (intact) *intact = false;
-  // The store gets spare bytes at its end so strings can be moved as whole
-  // 16-byte words.
-  std::unique_ptr<uint32_t[]> index(new uint32_t[kLzwMaxCodes + 1]);
-  std::unique_ptr<uint8_t[]> store(new uint8_t[kLzwStoreSize + 2 * ByteSink::kSlack]);
+  // k codes can define at most k - 1 strings, the j-th at most j + 2 bytes
+  // long, so short layers need only small tables. The store gets spare bytes
+  // at its end so strings can be moved as whole 16-byte words.
+  const size_t k = in.size() / 2;
+  const size_t indexSize = std::min<size_t>(kLzwMaxCodes, 256 + k) + 1;
+  const size_t storeSize = std::min<size_t>(kLzwStoreSize, 256 + k * (k + 3) / 2);
+  std::unique_ptr<uint32_t[]> index(new uint32_t[indexSize]);
+  std::unique_ptr<uint8_t[]> store(new uint8_t[storeSize + 2 * ByteSink::kSlack]);
   for (uint32_t c = 0; c < 256; ++c) {
     index[c] = c;
     store[c] = static_cast<uint8_t>(c);
@@ -113,8 +117,8 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   index[256] = 256;
   uint32_t next = 256;
   const uint8_t* src = in.data();
-  const size_t codes = in.size() / 2;
-  size_t k = 0;  // codes read
+  const size_t codes = k;
+  size_t read = 0;
   ByteSink sink(out, limit);
   auto emit = [&](uint32_t c) {
     const uint32_t len = index[c + 1] - index[c];
@@ -126,16 +130,16 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   // code, or any code the empty dictionary lacks, decodes to nothing.
   if (codes == 0) return in.size();
   uint32_t c = src[0] | (static_cast<uint32_t>(src[1]) << 8);
-  k = 1;
+  read = 1;
   if (c >= next) {
     if (c >= kLzwMaxCodes && intact) *intact = true;
     return 2;
   }
   if (!emit(c)) return 2;
   uint32_t w = c;
-  while (k < codes) {
-    c = src[2 * k] | (static_cast<uint32_t>(src[2 * k + 1]) << 8);
-    ++k;
+  while (read < codes) {
+    c = src[2 * read] | (static_cast<uint32_t>(src[2 * read + 1]) << 8);
+    ++read;
     if (c >= kLzwMaxCodes) {
       if (intact) *intact = true;
       break;
@@ -156,7 +160,7 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     if (!emit(c)) break;
     w = c;
   }
-  return std::min(in.size(), 2 * k);
+  return std::min(in.size(), 2 * read);
 }
 
 }  // namespace quarry

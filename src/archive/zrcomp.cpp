@@ -175,8 +175,13 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
       // The RLE decoder reads its own method byte.
       pos = pos - 1 + RleDecode(src.subspan(pos - 1), decoded, limit, &layerWhole);
     } else {
-      LogWarning("ZRUnCompress: Unknown compression method! (0x" + Hex2(method) + ")",
-                 kUnCompressTag);
+      // Damaged data can hold many such bytes; the text is built in place.
+      static const std::string tag = kUnCompressTag;
+      char text[] = "ZRUnCompress: Unknown compression method! (0x--)";
+      const std::string hex = Hex2(method);
+      text[sizeof text - 4] = hex[0];
+      text[sizeof text - 3] = hex[1];
+      LogWarning(text, tag);
       whole = false;
       continue;
     }
