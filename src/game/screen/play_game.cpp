@@ -54,6 +54,11 @@ void TakeScreenshot() {
 }
 
 bool PlayGame(GameContext& context, TMaps& maps, int mapIndex) {
+  // A pack without maps has nothing to play (and no way to complete it).
+  if (maps.Count() == 0) {
+    LogWarning("No maps to play!", "GAME, PlayGame");
+    return false;
+  }
   std::string song;
   if (context.Music) {
     uint16_t count = context.Music->OrderItemCount("INGAME");
