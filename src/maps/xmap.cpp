@@ -14,6 +14,10 @@ namespace {
 
 const char* const kLoadTag = "XMAP, TXMap.Load";
 
+// The largest W body (458 499 bytes: 255 x 255 16-bit cells, three 255-byte
+// texts, 65535 pairs, 256 extra lines), rounded up.
+constexpr size_t kMaxBodySize = size_t{512} << 10;
+
 // The size keys take a plain number: decimal with an optional sign, or
 // hexadecimal after "$"; anything that is not a number reads as 0.
 int32_t ParseSizeNumber(const std::string& text) {
@@ -255,9 +259,14 @@ void TXMap::LoadBinary(TStream& stream, bool wide) {
 }
 
 void TXMap::LoadCompressed(TStream& stream, bool wide) {
-  TMemoryStream decoded(4096, 4096);
-  ZRUnCompress(stream, decoded);
-  decoded.Seek(0, SeekOrigin::Begin);
+  std::vector<uint8_t> packed(static_cast<size_t>(std::max<int64_t>(0, stream.Remaining())));
+  if (!packed.empty())
+    packed.resize(static_cast<size_t>(std::max<int64_t>(0, stream.Read(packed.data(), static_cast<int64_t>(packed.size())))));
+  // No map body decodes to more than this, so damaged data cannot make the
+  // decoder produce (and then scan) hundreds of megabytes.
+  std::vector<uint8_t> body;
+  ZRUnCompress(packed, body, kMaxBodySize);
+  TMemoryStream decoded(body.data(), body.size());
   LoadBinary(decoded, wide);
 }
 
