@@ -17,7 +17,10 @@ public:
 
   ByteSink(std::vector<uint8_t>& out, size_t limit)
       : out_(out), base_(out.size()), limit_(limit) {
-    Refresh(out.size());
+    // The spare bytes exist from the start, so even a zero-length piece may
+    // store its whole word.
+    out_.resize(base_ + kSlack);
+    Refresh(base_);
   }
   ~ByteSink() { out_.resize(Length()); }
   ByteSink(const ByteSink&) = delete;

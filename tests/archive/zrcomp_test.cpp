@@ -142,6 +142,18 @@ TEST_F(ZrcompBounds, ClaimedSizesAreNotTrusted) {
   EXPECT_FALSE(intact);
 }
 
+TEST_F(ZrcompBounds, EmptyPiecesIntoAnEmptyOutput) {
+  // A run of length 0 as the very first piece once wrote a whole word
+  // through a null output pointer (found by fuzzing).
+  Bytes out;
+  EXPECT_EQ(RleDecode(Bytes{6, 7, 0, 0, 0, 0x81, 0}, out), 7u);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(ZRUnCompress(Bytes{6, 13, 0, 0, 0, 0x81, 0, 0, 1, 0, 0, 0, 'q'}), Bytes({'q'}));
+  Bytes prefilled{'a', 'b'};
+  RleDecode(Bytes{6, 7, 0, 0, 0, 0x81, 0}, prefilled);
+  EXPECT_EQ(prefilled, Bytes({'a', 'b'}));
+}
+
 TEST_F(ZrcompBounds, OutputCapHoldsForExpandingLayers) {
   // 2 KiB of RLE runs of 255 would expand 127-fold; the cap cuts it.
   Bytes rle{6, 0, 0, 0, 0};
