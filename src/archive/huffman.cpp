@@ -15,28 +15,41 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-// MSB-first bit writer; a code is at most 31 bits and at most 7 bits wait in
-// the accumulator, so 64 bits never overflow.
+// MSB-first bit writer into a buffer sized beforehand. A code is at most 31
+// bits and fewer than 32 bits wait in the accumulator, so 64 bits never
+// overflow; whole 32-bit words are stored as they fill.
 class BitWriter {
 public:
-  explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
+  explicit BitWriter(uint8_t* out) : out_(out) {}
   void Put(uint32_t bits, int length) {
     acc_ = (acc_ << length) | bits;
     count_ += length;
+    if (count_ >= 32) {
+      count_ -= 32;
+      const uint32_t word = static_cast<uint32_t>(acc_ >> count_);
+      out_[0] = static_cast<uint8_t>(word >> 24);
+      out_[1] = static_cast<uint8_t>(word >> 16);
+      out_[2] = static_cast<uint8_t>(word >> 8);
+      out_[3] = static_cast<uint8_t>(word);
+      out_ += 4;
+      acc_ &= (uint64_t{1} << count_) - 1;
+    }
+  }
+  // Writes the bits left, the last byte filled up with 0 bits; returns the
+  // end of the written bytes.
+  uint8_t* Flush() {
     while (count_ >= 8) {
       count_ -= 8;
-      out_.push_back(static_cast<uint8_t>(acc_ >> count_));
+      *out_++ = static_cast<uint8_t>(acc_ >> count_);
     }
-    acc_ &= (uint64_t{1} << count_) - 1;
-  }
-  void Flush() {
-    if (count_ > 0) out_.push_back(static_cast<uint8_t>(acc_ << (8 - count_)));
+    if (count_ > 0) *out_++ = static_cast<uint8_t>(acc_ << (8 - count_));
     acc_ = 0;
     count_ = 0;
+    return out_;
   }
 
 private:
-  std::vector<uint8_t>& out_;
+  uint8_t* out_;
   uint64_t acc_ = 0;
   int count_ = 0;
 };
@@ -58,8 +71,9 @@ struct Code {
 // weights, and each new internal node takes the lowest-numbered node whose
 // weight is 0 (unused byte values included). A (weight, number) min-heap makes
 // exactly those picks.
-int BuildTree(std::array<EncNode, kNodeCount>& nodes, std::span<const uint8_t> block) {
-  std::array<uint32_t, 256> counts{};
+int BuildTree(std::array<EncNode, kNodeCount>& nodes, std::span<const uint8_t> block,
+              std::array<uint32_t, 256>& counts) {
+  counts.fill(0);
   for (uint8_t b : block) ++counts[b];
   using Key = uint32_t;  // weight << 16 | node
   std::priority_queue<Key, std::vector<Key>, std::greater<Key>> active;
@@ -98,17 +112,28 @@ int BuildTree(std::array<EncNode, kNodeCount>& nodes, std::span<const uint8_t> b
   return static_cast<int>(active.top() & 0xFFFF);
 }
 
-void WriteTree(const std::array<EncNode, kNodeCount>& nodes, int node, uint32_t path, int depth,
-               BitWriter& writer, std::array<Code, 256>& codes) {
+// Records each leaf's code (a value met twice keeps its second path) and
+// returns the number of bits the tree takes.
+size_t AssignCodes(const std::array<EncNode, kNodeCount>& nodes, int node, uint32_t path, int depth,
+                   std::array<Code, 256>& codes) {
+  const EncNode& n = nodes[node];
+  if (n.left == kNoNode) {
+    codes[n.value] = {path, depth};
+    return 9;
+  }
+  return 1 + AssignCodes(nodes, n.left, path << 1, depth + 1, codes) +
+         AssignCodes(nodes, n.right, (path << 1) | 1u, depth + 1, codes);
+}
+
+void WriteTree(const std::array<EncNode, kNodeCount>& nodes, int node, BitWriter& writer) {
   const EncNode& n = nodes[node];
   if (n.left == kNoNode) {
     writer.Put(0x100u | n.value, 9);
-    codes[n.value] = {path, depth};
     return;
   }
   writer.Put(0, 1);
-  WriteTree(nodes, n.left, path << 1, depth + 1, writer, codes);
-  WriteTree(nodes, n.right, (path << 1) | 1u, depth + 1, writer, codes);
+  WriteTree(nodes, n.left, writer);
+  WriteTree(nodes, n.right, writer);
 }
 
 // ---- decoding ----
@@ -251,22 +276,27 @@ void FillTable(const std::array<DecNode, kNodeCount>& nodes, int node, uint32_t 
 }  // namespace
 
 void HuffEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
-  out.reserve(out.size() + 5 + data.size() + data.size() / 16 + 64);
   out.push_back(kMethodHuffman);
   PutU32(out, static_cast<uint32_t>(data.size()));
   size_t done = 0;
-  BitWriter writer(out);
   do {
     const size_t n = std::min(data.size() - done, kHuffBlockSize);
     const auto block = data.subspan(done, n);
     std::array<EncNode, kNodeCount> nodes{};
-    const int root = BuildTree(nodes, block);
-    out.push_back(static_cast<uint8_t>(n));
-    out.push_back(static_cast<uint8_t>(n >> 8));
+    std::array<uint32_t, 256> counts;
+    const int root = BuildTree(nodes, block, counts);
     std::array<Code, 256> codes{};
-    WriteTree(nodes, root, 0, 0, writer, codes);
+    size_t bits = AssignCodes(nodes, root, 0, 0, codes);
+    for (int v = 0; v < 256; ++v) bits += size_t{counts[v]} * static_cast<size_t>(codes[v].length);
+    // The exact size is known, plus room for the writer's last whole word.
+    const size_t at = out.size();
+    out.resize(at + 2 + (bits + 7) / 8 + 4);
+    out[at] = static_cast<uint8_t>(n);
+    out[at + 1] = static_cast<uint8_t>(n >> 8);
+    BitWriter writer(out.data() + at + 2);
+    WriteTree(nodes, root, writer);
     for (uint8_t b : block) writer.Put(codes[b].bits, codes[b].length);
-    writer.Flush();
+    out.resize(static_cast<size_t>(writer.Flush() - out.data()));
     done += n;
   } while (done < data.size());
 }

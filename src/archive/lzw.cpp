@@ -102,14 +102,14 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
 size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
                  bool* intact) {
   if (intact) *intact = false;
-  // k codes can define at most k - 1 strings, the j-th at most j + 2 bytes
-  // long, so short layers need only small tables. The store gets spare bytes
-  // at its end so strings can be moved as whole 16-byte words.
+  // k codes define at most k - 1 strings, so short layers need only a small
+  // index; the store grows as strings are added. It always keeps spare bytes
+  // past its fill so strings can be moved as whole 16-byte words.
   const size_t k = in.size() / 2;
   const size_t indexSize = std::min<size_t>(kLzwMaxCodes, 256 + k) + 1;
-  const size_t storeSize = std::min<size_t>(kLzwStoreSize, 256 + k * (k + 3) / 2);
+  constexpr size_t kSpare = 2 * ByteSink::kSlack;
   std::unique_ptr<uint32_t[]> index(new uint32_t[indexSize]);
-  std::unique_ptr<uint8_t[]> store(new uint8_t[storeSize + 2 * ByteSink::kSlack]);
+  std::vector<uint8_t> store(std::min<size_t>(kLzwStoreSize, 4096) + kSpare);
   for (uint32_t c = 0; c < 256; ++c) {
     index[c] = c;
     store[c] = static_cast<uint8_t>(c);
@@ -123,7 +123,7 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   auto emit = [&](uint32_t c) {
     const uint32_t len = index[c + 1] - index[c];
     if (!sink.Room(len)) return false;
-    sink.Append(store.get() + index[c], len);
+    sink.Append(store.data() + index[c], len);
     return true;
   };
   // The first code must be a single byte: a layer that starts with the end
@@ -149,7 +149,9 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     const uint32_t wLen = index[w + 1] - wAt;
     if (next < kLzwMaxCodes && index[next] + wLen + 1 < kLzwStoreSize) {
       const uint32_t at = index[next];
-      CopyWithSlack(store.get() + at, store.get() + wAt, wLen);
+      if (at + wLen + 1 + kSpare > store.size())
+        store.resize(std::min<size_t>(kLzwStoreSize, std::max<size_t>(2 * store.size(), at + wLen + 1)) + kSpare);
+      CopyWithSlack(store.data() + at, store.data() + wAt, wLen);
       // A code equal to next names the string being built: w plus w's first byte.
       store[at + wLen] = c < next ? store[index[c]] : store[wAt];
       index[next + 1] = at + wLen + 1;
