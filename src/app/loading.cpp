@@ -12,6 +12,7 @@
 #include "audio/zr_sdl_a.h"
 #include "core/clock.h"
 #include "core/keys.h"
+#include "game/screen/color_text.h"
 #include "graphics/bmp_font.h"
 #include "graphics/image_loader.h"
 #include "graphics/zr_sdl.h"
@@ -81,32 +82,9 @@ void TitleLogoFrame(SDL_Surface* image, int c) {
 }  // namespace
 
 void DrawColorText(const std::string& text, int x, int y, int alignment) {
-  auto fontAt = [](int index) -> TBMPFont* {
-    return index >= 0 && index < kColorFontCount ? ColorFonts[index].get() : nullptr;
-  };
-  int current = 0;
-  int width = 0;
-  for (unsigned char c : text) {
-    if (c < 16) {
-      current = c;
-    } else if (TBMPFont* f = fontAt(current)) {
-      width += f->TextWidth(std::string(1, static_cast<char>(c)));
-    }
-  }
-  if (alignment == 1) x -= width / 2;
-  if (alignment == 2) x -= width;
-  current = 0;
-  for (unsigned char c : text) {
-    if (c < 16) {
-      current = c;
-      continue;
-    }
-    if (TBMPFont* f = fontAt(current)) {
-      std::string one(1, static_cast<char>(c));
-      f->DrawText(one, x, y, 0);
-      x += f->TextWidth(one);
-    }
-  }
+  ColorFontTable fonts{};
+  for (int i = 0; i < kColorFontCount; ++i) fonts[i] = ColorFonts[i].get();
+  DrawColorText(fonts, text, x, y, alignment);
 }
 
 void StartGame() {

@@ -56,6 +56,8 @@ RunResult RunProgram(const fs::path& executable, const fs::path& dir, const std:
     std::vector<std::string> owned = args;
     for (auto& a : owned) argv.push_back(a.data());
     argv.push_back(nullptr);
+    // A program that hangs is killed rather than holding the suite up.
+    alarm(120);
     execv(self.c_str(), argv.data());
     _exit(126);
   }
