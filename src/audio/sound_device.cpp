@@ -46,15 +46,15 @@ void FillAudio(void* user, Uint8* stream, int length) {
 // SDL_LoadWAV plus a conversion to 16-bit stereo; the rate stays the file's,
 // the mixer resamples at play time because the rate is a per-sample setting.
 std::shared_ptr<PcmData> LoadWaveFile(const std::string& fileName) {
-  SDL_AudioSpec spec;
+  SDL_AudioSpec wavFormat;
   Uint8* buffer = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV(fileName.c_str(), &spec, &buffer, &length)) return nullptr;
+  if (!SDL_LoadWAV(fileName.c_str(), &wavFormat, &buffer, &length)) return nullptr;
 
   std::shared_ptr<PcmData> pcm;
   SDL_AudioCVT cvt;
-  const int build = spec.freq > 0 ? SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq,
-                                                      AUDIO_S16SYS, 2, spec.freq)
+  const int build = wavFormat.freq > 0 ? SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq,
+                                                      AUDIO_S16SYS, 2, wavFormat.freq)
                                   : -1;
   if (build >= 0) {
     const bool convert = build > 0;
@@ -70,7 +70,7 @@ std::shared_ptr<PcmData> LoadWaveFile(const std::string& fileName) {
     }
     if (ok) {
       pcm = std::make_shared<PcmData>();
-      pcm->rate = static_cast<uint32_t>(spec.freq);
+      pcm->rate = static_cast<uint32_t>(wavFormat.freq);
       pcm->frames.resize(std::min(bytes, work.size()) / 4 * 2);
       std::memcpy(pcm->frames.data(), work.data(), pcm->frames.size() * sizeof(int16_t));
     }

@@ -23,8 +23,8 @@ void ShadedBall(Image& img, double cx, double cy, double r, Rgb base, double shi
       double dz = std::sqrt(1.0 - d2);
       double light = std::max(0.0, (-dx * 0.5 - dy * 0.6 + dz * 0.62));
       Rgb c = Scale(base, 0.35 + 0.85 * light);
-      double spec = std::pow(std::max(0.0, light), 18.0) * shine;
-      c = Mix(c, Rgb{255, 255, 255}, spec);
+      double highlight = std::pow(std::max(0.0, light), 18.0) * shine;
+      c = Mix(c, Rgb{255, 255, 255}, highlight);
       double edge = std::clamp((1.0 - std::sqrt(d2)) * r, 0.0, 1.0);
       img.Blend(x, y, c, edge);
     }

@@ -56,11 +56,11 @@ ToolArgs Parse(const CommandInfo& command, int argc, char** argv) {
       arg = arg.substr(0, eq);
       inlineValue = true;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& o : command.options)
-      if (o.name == arg) spec = &o;
-    if (!spec) throw ToolError(kUsage, command.name + ": unknown option " + arg);
-    if (!spec->takesValue) {
+      if (o.name == arg) option = &o;
+    if (!option) throw ToolError(kUsage, command.name + ": unknown option " + arg);
+    if (!option->takesValue) {
       if (inlineValue) throw ToolError(kUsage, command.name + ": " + arg + " takes no value");
       args.flags.insert(arg);
       continue;
