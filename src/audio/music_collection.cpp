@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "archive/mad.h"
+#include "audio/list_header.h"
 #include "audio/wave_collection.h"
 #include "audio/zr_sdl_a.h"
 #include "core/log.h"
@@ -15,10 +16,6 @@ namespace quarry {
 namespace {
 
 const char* const kListTag = "ZR_SDL_M, LoadList";
-
-bool IsCommentLine(const std::string& line) {
-  return !line.empty() && (line[0] == '#' || line[0] == ';');
-}
 
 // Drops text up to and including the first sep; all of it when there is none.
 void DropThrough(std::string& text, char sep) {
@@ -44,17 +41,8 @@ void TMusicCollection::LoadList(const std::string& listName, TMad& archive) {
 
 void TMusicCollection::LoadListFrom(TStream& list, TMad* archive) {
   archive_ = archive;
+  ExpectListHeader(list, "[MUSICCOLLECTION]", "Not a musiccollection file...", kListTag);
   std::string line;
-  std::string header;
-  while (ReadLine(list, line)) {
-    if (!line.empty() && !IsCommentLine(line)) {
-      header = line;
-      break;
-    }
-  }
-  if (UpperCase(header) != "[MUSICCOLLECTION]") {
-    StopMissingData("Not a musiccollection file...", kListTag);
-  }
 
   orders_.clear();
   while (ReadLine(list, line)) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "archive/mad.h"
+#include "audio/list_header.h"
 #include "audio/zr_sdl_a.h"
 #include "core/log.h"
 #include "core/program.h"
@@ -17,10 +18,6 @@ namespace {
 const char* const kListTag = "ZR_SDL_W, LoadList";
 const char* const kSetTag = "ZR_SDL_W, TWaveCollection.SetParameter";
 const char* const kPlayTag = "ZR_SDL_W, TWaveCollection.Play";
-
-bool IsCommentLine(const std::string& line) {
-  return !line.empty() && (line[0] == '#' || line[0] == ';');
-}
 
 }  // namespace
 
@@ -60,17 +57,8 @@ void TWaveCollection::LoadList(const std::string& listName, TMad& archive) {
 
 void TWaveCollection::LoadListFrom(TStream& list, TMad* archive) {
   archive_ = archive;
+  ExpectListHeader(list, "[WAVECOLLECTION]", "Not a wavecollection file...", kListTag);
   std::string line;
-  std::string header;
-  while (ReadLine(list, line)) {
-    if (!line.empty() && !IsCommentLine(line)) {
-      header = line;
-      break;
-    }
-  }
-  if (UpperCase(header) != "[WAVECOLLECTION]") {
-    StopMissingData("Not a wavecollection file...", kListTag);
-  }
 
   WaveItem item;
   while (ReadLine(list, line)) {
