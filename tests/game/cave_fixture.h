@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/keys.h"
@@ -17,6 +17,8 @@
 #include "maps/map_pack.h"
 
 namespace quarry::test {
+
+using Events = std::vector<std::string>;
 
 inline std::unique_ptr<TXMap> MapFromRows(const std::vector<std::string>& rows, int width = 20,
                                           int height = 12) {
@@ -32,12 +34,6 @@ inline std::unique_ptr<TXMap> MapFromRows(const std::vector<std::string>& rows, 
     }
   }
   return map;
-}
-
-inline std::string Joined(const std::vector<std::string>& rows) {
-  std::string text;
-  for (const auto& row : rows) text += row + "\n";
-  return text;
 }
 
 struct TickRecord {
@@ -64,8 +60,7 @@ public:
     sounds.Sounds.clear();
     size_t seen = 0;
     auto heard = [&]() {
-      std::vector<std::string> fresh(sounds.Sounds.begin() + static_cast<long>(seen),
-                                     sounds.Sounds.end());
+      std::vector<std::string> fresh(sounds.Sounds.begin() + static_cast<long>(seen), sounds.Sounds.end());
       seen = sounds.Sounds.size();
       return fresh;
     };
@@ -98,10 +93,6 @@ public:
   std::vector<std::string> setupSounds;  // asked for while attempts were set up
 };
 
-}  // namespace quarry::test
-
-namespace quarry::test {
-
 // A 20 x 12 map framed by hard walls; interior row i is map row i + 1 and its
 // character j is column j + 1 (at most 10 rows of 18).
 inline std::vector<std::string> Room(const std::vector<std::string>& interior) {
@@ -117,28 +108,50 @@ inline std::vector<std::string> Room(const std::vector<std::string>& interior) {
   return rows;
 }
 
+inline std::pair<int, int> PlayerAt(const TCave& cave) { return {cave.PlayerX, cave.PlayerY}; }
+
 struct CellCode {
   int x, y;
   uint16_t code;
 };
 
 // The dump of the rows with some cells replaced by run-time codes.
-inline std::string Expect(const std::vector<std::string>& rows,
-                          const std::vector<CellCode>& changes = {}) {
-  std::vector<std::vector<uint16_t>> grid(12, std::vector<uint16_t>(20, ' '));
+inline std::string Expect(const std::vector<std::string>& rows, const std::vector<CellCode>& changes = {}) {
+  std::vector<std::vector<uint16_t>> grid(12, std::vector<uint16_t>(20));
   for (int y = 0; y < 12; ++y) {
     for (int x = 0; x < 20; ++x) grid[y][x] = static_cast<uint8_t>(rows[y][x]);
   }
   for (const auto& change : changes) grid[change.y][change.x] = change.code;
   std::string text;
   for (const auto& row : grid) {
-    for (uint16_t c : row) text += c >= 32 && c <= 126 ? std::string(1, static_cast<char>(c))
-                                                       : "{" + std::to_string(c) + "}";
+    for (uint16_t c : row) {
+      text += c >= 32 && c <= 126 ? std::string(1, static_cast<char>(c)) : "{" + std::to_string(c) + "}";
+    }
     text += '\n';
   }
   return text;
 }
 
-using Events = std::vector<std::string>;
+// One rule as a table row: the room, the moves, the cells that differ from
+// the room afterwards, and (when pinned) every sound as "tick:name".
+struct Rule {
+  const char* name;
+  std::vector<std::string> interior;
+  std::string moves;
+  std::vector<CellCode> changes;
+  std::optional<Events> events = std::nullopt;
+};
+
+inline void CheckRules(const std::vector<Rule>& rules) {
+  for (const auto& rule : rules) {
+    auto room = Room(rule.interior);
+    CaveRun run(room);
+    run.Play(rule.moves);
+    EXPECT_EQ(run.Grid(), Expect(room, rule.changes)) << rule.name;
+    if (rule.events) {
+      EXPECT_EQ(run.Events(), *rule.events) << rule.name;
+    }
+  }
+}
 
 }  // namespace quarry::test

@@ -1,8 +1,8 @@
 // Activation, sprites and their exact stepping, and the cells beyond the grid.
 #include <set>
 
+#include "test_support.h"
 #include "cave_fixture.h"
-#include "core/log.h"
 
 namespace quarry::test {
 namespace {
@@ -24,20 +24,16 @@ std::vector<int> FramesOver(TSprite& sprite, int draws) {
   return frames;
 }
 
-TEST(Sprite, LoopingStripHoldsEachFrameForDelayPlusOneDraws) {
-  TImageInfo image = Strip(96);
-  TSprite sprite(0, 0, 32, TSprite::kLooping, &image);
+TEST(Sprite, LoopingHoldsEachFrameDelayPlusOneDrawsAndTheLastFrameLoopPauseMore) {
+  TImageInfo three = Strip(96), two = Strip(64);
+  TSprite sprite(0, 0, 32, TSprite::kLooping, &three);
   sprite.FrameDelay = 2;
   EXPECT_EQ(sprite.FrameCount, 3);
   EXPECT_EQ(FramesOver(sprite, 10), (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 0}));
   EXPECT_FALSE(sprite.Finished);
-}
-
-TEST(Sprite, LoopPauseHoldsTheLastFrameLonger) {
-  TImageInfo image = Strip(64);
-  TSprite sprite(0, 0, 32, TSprite::kLooping, &image);
-  sprite.LoopPause = 2;
-  EXPECT_EQ(FramesOver(sprite, 6), (std::vector<int>{0, 1, 1, 1, 0, 1}));
+  TSprite paused(0, 0, 32, TSprite::kLooping, &two);
+  paused.LoopPause = 2;
+  EXPECT_EQ(FramesOver(paused, 6), (std::vector<int>{0, 1, 1, 1, 0, 1}));
 }
 
 TEST(Sprite, NonLoopingFinishesAfterShowingItsLastFrameInFull) {
@@ -51,6 +47,10 @@ TEST(Sprite, NonLoopingFinishesAfterShowingItsLastFrameInFull) {
   EXPECT_TRUE(sprite.Finished);
   sprite.Step(20);
   EXPECT_EQ(sprite.Frame, 1);
+  TSprite missing(0, 0, 0, 0, nullptr);  // no image: no frames, finishes instead of dividing
+  EXPECT_EQ(missing.FrameCount, 0);
+  missing.Step(1);
+  EXPECT_TRUE(missing.Finished);
 }
 
 TEST(Sprite, FrozenHiddenAndStaticSpritesNeverAdvance) {
@@ -69,13 +69,6 @@ TEST(Sprite, FrozenHiddenAndStaticSpritesNeverAdvance) {
   EXPECT_EQ(still.LastX, 5);
 }
 
-TEST(Sprite, MissingImageHasNoFramesAndFinishesInsteadOfDividing) {
-  TSprite sprite(0, 0, 0, 0, nullptr);
-  EXPECT_EQ(sprite.FrameCount, 0);
-  sprite.Step(1);
-  EXPECT_TRUE(sprite.Finished);
-}
-
 TEST(Sprite, SteppingManyDrawsAtOnceEqualsSingleDraws) {
   TImageInfo image = Strip(160);
   for (int n = 1; n <= 40; ++n) {
@@ -85,18 +78,15 @@ TEST(Sprite, SteppingManyDrawsAtOnceEqualsSingleDraws) {
     a.FrameDelay = b.FrameDelay = 2;
     a.Step(n);
     for (int i = 0; i < n; ++i) b.Step(1);
-    EXPECT_EQ(a.Frame, b.Frame);
-    EXPECT_EQ(a.DelayCounter, b.DelayCounter);
-    EXPECT_EQ(a.LoopCounter, b.LoopCounter);
+    EXPECT_EQ(std::make_tuple(a.Frame, a.DelayCounter, a.LoopCounter),
+              std::make_tuple(b.Frame, b.DelayCounter, b.LoopCounter)) << n;
   }
 }
 
 class Activation : public ::testing::Test {
 protected:
   Activation() : cave(maps, images, sounds) {
-    images.Add("$1", 96, 32);
-    images.Add("$2", 96, 32);
-    images.Add("$3", 96, 32);
+    for (const char* name : {"$1", "$2", "$3"}) images.Add(name, 96, 32);
     images.Add("=", 128, 32);
     images.Add("#", 32, 32);
     images.Add("@", 33, 32);
@@ -131,9 +121,7 @@ TEST_F(Activation, EverySolidCellGetsASpriteButEmptyAndPlayerDoNot) {
 }
 
 TEST_F(Activation, SyncBlocksStartTogetherWhileDiamondsStartAtRandom) {
-  std::string many(18, '$');
-  std::string syncs(18, '=');
-  maps.Append(MapFromRows(Room({many, many, syncs})));
+  maps.Append(MapFromRows(Room({std::string(18, '$'), std::string(18, '$'), std::string(18, '=')})));
   Randomize(11);
   cave.SetActive(0);
   std::set<int> diamondFrames;
@@ -150,41 +138,33 @@ TEST_F(Activation, SyncBlocksStartTogetherWhileDiamondsStartAtRandom) {
   EXPECT_EQ(variants, (std::set<std::string>{"$1", "$2", "$3"}));
 }
 
-TEST_F(Activation, InvalidMapNumberWarnsAndPlaysMapZero) {
-  maps.Append(MapFromRows(Room({" #"})));
-  std::vector<std::string> lines;
-  SetLogObserver([&](const std::string& line) { lines.push_back(line); });
-  cave.SetActive(4);
-  SetLogObserver(nullptr);
-  EXPECT_EQ(cave.ActiveMap(), 0);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "[MAP, TMaps.SetActive] Invalid map number! (4)");
-  EXPECT_EQ(lines[1], "[MAP, TMaps.SetActive] Using 0 instead...");
-}
-
-TEST_F(Activation, PackWithoutMapsGivesAnEmptyCaveNotACrash) {
-  EXPECT_FALSE(cave.SetActive(0));
+TEST_F(Activation, EmptyPackAndInvalidMapNumberAreSurvived) {
+  EXPECT_FALSE(cave.SetActive(0));  // no maps: an empty cave, not a crash
   EXPECT_EQ(cave.GetCell(5, 5), ' ');
+  maps.Append(MapFromRows(Room({" #"})));
+  LogCapture log;
+  cave.SetActive(4);
+  EXPECT_EQ(cave.ActiveMap(), 0);
+  ASSERT_GE(log.lines.size(), 2u);
+  EXPECT_EQ(log.lines[0], "[MAP, TMaps.SetActive] Invalid map number! (4)");
+  EXPECT_EQ(log.lines[1], "[MAP, TMaps.SetActive] Using 0 instead...");
 }
 
 TEST_F(Activation, FindPlayerScansColumnByColumn) {
-  auto room = Room({"    *", "", "  *"});  // (5,1) and (3,3): column 3 comes first
-  maps.Append(MapFromRows(room));
+  maps.Append(MapFromRows(Room({"    *", "", "  *"})));  // (5,1) and (3,3): column 3 comes first
+  maps.Append(MapFromRows(Room({" $"})));
   cave.SetActive(0);
   cave.FindPlayer();
-  EXPECT_EQ(cave.PlayerX, 3);
-  EXPECT_EQ(cave.PlayerY, 3);
-  maps.Append(MapFromRows(Room({" $"})));
+  EXPECT_EQ(PlayerAt(cave), std::make_pair(3, 3));
   cave.SetActive(1);
   cave.FindPlayer();
-  EXPECT_EQ(cave.PlayerX, 0);
-  EXPECT_EQ(cave.PlayerY, 0);
+  EXPECT_EQ(PlayerAt(cave), std::make_pair(0, 0));
 }
 
 TEST_F(Activation, CountDiamondsLooksOnlyAtTheGridOfTheFileLayer) {
   auto map = MapFromRows(Room({"$$", "  $"}), 22, 13);
-  map->FileCells[20] = '$';            // (20, 0): outside the 20 x 12 grid
-  map->FileCells[22 * 12 + 3] = '$';   // (3, 12): below the grid
+  map->FileCells[20] = '$';           // (20, 0): outside the 20 x 12 grid
+  map->FileCells[22 * 12 + 3] = '$';  // (3, 12): below the grid
   maps.Append(std::move(map));
   cave.SetActive(0);
   cave.SetCell(1, 1, ' ');  // the working layer does not count
@@ -204,19 +184,26 @@ TEST_F(Activation, RestartRestoresEveryCellFromTheFileLayer) {
   EXPECT_NE(cave.Sprite(2, 2), nullptr);
 }
 
-TEST_F(Activation, ShortRecordIsPaddedWithWallsBeforePlay) {
+// Damaged records: too small is padded with walls, a size that does not
+// match the cells becomes a walled cave.
+TEST_F(Activation, ShortOrMismatchedRecordsAreWalledBeforePlay) {
   maps.Append(MapFromRows({"*  @", "    ", "$   "}, 4, 3));
+  auto map = MapFromRows(Room({" *"}));
+  map->FileCells.resize(7);
+  maps.Append(std::move(map));
   cave.SetActive(0);
   EXPECT_EQ(cave.CurrentMap->Width, 20);
   EXPECT_EQ(cave.CurrentMap->Height, 12);
   EXPECT_EQ(cave.GetCell(3, 0), '@');
   EXPECT_EQ(cave.GetCell(10, 5), '#');
   EXPECT_EQ(cave.CountDiamonds(), 1);
+  cave.SetActive(1);
+  EXPECT_EQ(cave.GetCell(19, 11), '#');
+  EXPECT_EQ(cave.CountDiamonds(), 0);
 }
 
 TEST(Dump, CodesOutsidePrintableAsciiAreBraced) {
-  auto room = Room({" *"});
-  CaveRun run(room);
+  CaveRun run(Room({" *"}));
   run.Play("");
   run.cave.SetCell(1, 1, 31);
   run.cave.SetCell(2, 1, 200);
@@ -228,86 +215,53 @@ TEST(Dump, CodesOutsidePrintableAsciiAreBraced) {
 
 // --- Maps without a frame of walls: the grid's edge reads as a wall ---------
 
-TEST(OffGrid, BoulderOnTheBottomRowLandsOnTheEdge) {
-  std::vector<std::string> rows(12, std::string(20, ' '));
-  rows[0][0] = '*';
-  rows[10][3] = '@';
-  CaveRun run(rows);
-  run.Play("...");
-  EXPECT_EQ(run.cave.GetCell(3, 11), '@');
-  EXPECT_EQ(run.Events(), (Events{"2:BoulderDown"}));
+// An open 20 x 12 map with the player at (0,0) unless a row says otherwise.
+std::vector<std::string> Open(std::initializer_list<std::pair<int, std::string>> rows) {
+  std::vector<std::string> map(12, std::string(20, ' '));
+  map[0][0] = '*';
+  for (const auto& [y, row] : rows) map[y] = row + std::string(20 - row.size(), ' ');
+  return map;
 }
 
-TEST(OffGrid, BombOnTheBottomRowExplodesOnTheEdgeWithoutLeavingTheGrid) {
-  std::vector<std::string> rows(12, std::string(20, ' '));
-  rows[0][0] = '*';
-  rows[10][19] = '&';
-  CaveRun run(rows);
-  run.Play("..");
-  EXPECT_EQ(run.cave.GetCell(19, 11), 216);
-  EXPECT_EQ(run.cave.GetCell(18, 11), 217);
-  EXPECT_EQ(run.cave.GetCell(19, 10), 217);
-  EXPECT_EQ(run.Events(), (Events{"2:Explosion"}));
-}
+TEST(OffGrid, FallingOntoTheEdgeStaysInTheGrid) {
+  CaveRun boulder(Open({{10, "   @"}}));
+  boulder.Play("...");
+  EXPECT_EQ(boulder.cave.GetCell(3, 11), '@');
+  EXPECT_EQ(boulder.Events(), (Events{"2:BoulderDown"}));
 
-TEST(OffGrid, BalloonOnTheBottomRowDoesNotSinkOutOfTheGrid) {
-  std::vector<std::string> rows(12, std::string(20, ' '));
-  rows[0][0] = '*';
-  rows[9][5] = '@';
-  rows[10][5] = '@';
-  rows[11][5] = '0';
-  rows[11][4] = rows[11][6] = rows[10][4] = rows[10][6] = '%';
-  CaveRun run(rows);
-  run.Play("..");
-  EXPECT_EQ(run.cave.GetCell(5, 11), '0');
-  EXPECT_EQ(run.cave.GetCell(5, 10), '@');
-  EXPECT_EQ(run.cave.GetCell(5, 9), '@');
+  CaveRun bomb(Open({{10, std::string(19, ' ') + "&"}}));
+  bomb.Play("..");
+  EXPECT_EQ(bomb.cave.GetCell(19, 11), 216);
+  EXPECT_EQ(bomb.cave.GetCell(18, 11), 217);
+  EXPECT_EQ(bomb.cave.GetCell(19, 10), 217);
+  EXPECT_EQ(bomb.Events(), (Events{"2:Explosion"}));
+
+  // A balloon on the bottom row under two boulders does not sink out of the grid.
+  CaveRun balloon(Open({{9, "     @"}, {10, "    %@%"}, {11, "    %0%"}}));
+  balloon.Play("..");
+  EXPECT_EQ(balloon.cave.GetCell(5, 11), '0');
+  EXPECT_EQ(balloon.cave.GetCell(5, 10), '@');
+  EXPECT_EQ(balloon.cave.GetCell(5, 9), '@');
 }
 
 TEST(OffGrid, PushOnTheBottomRowAndBalloonPushOnTheTopRow) {
-  std::vector<std::string> rows(12, std::string(20, ' '));
-  rows[11] = " *@                 ";
-  rows[0] = "    0*              ";
-  CaveRun bottom(rows);
+  CaveRun bottom(Open({{0, "    0*"}, {11, " *@"}}));
   bottom.Play("R");
   EXPECT_EQ(bottom.ticks[0].action, PlayerAction::PushRight);
   EXPECT_EQ(bottom.cave.GetCell(3, 11), '@');
-  rows[11] = std::string(20, ' ');
-  CaveRun top(rows);
+  CaveRun top(Open({{0, "    0*"}}));
   top.Play("L");
   EXPECT_EQ(top.ticks[0].action, PlayerAction::PushLeft);  // row 0: always pushable
   EXPECT_EQ(top.cave.GetCell(3, 0), '0');
 }
 
 TEST(OffGrid, TunnelRunningToTheEdgeRefusesEntry) {
-  std::vector<std::string> rows(12, std::string(20, ' '));
-  rows[4] = "               *>>>>";
-  rows[5] = "<<<*                ";
-  CaveRun run(rows);  // the player starts at (3,5): columns are scanned first
+  CaveRun run(Open({{0, ""}, {4, "               *>>>>"}, {5, "<<<*"}}));  // player (3,5): columns first
   run.Play("");
   EXPECT_FALSE(run.cave.TunnelExitFree(15, 4, 1));
   EXPECT_FALSE(run.cave.TunnelExitFree(3, 5, -1));
   run.Play("LR");
   EXPECT_EQ(run.ticks[0].action, PlayerAction::None);
-}
-
-}  // namespace
-}  // namespace quarry::test
-
-namespace quarry::test {
-namespace {
-
-TEST(Hostile, RecordWhoseCellsDoNotMatchItsSizeBecomesAWalledCave) {
-  TMaps maps;
-  auto map = MapFromRows(Room({" *"}));
-  map->FileCells.resize(7);  // far fewer cells than 20 x 12
-  maps.Append(std::move(map));
-  TImageTable images = TImageTable::Fallback();
-  TSilentSink sounds;
-  TCave cave(maps, images, sounds);
-  cave.SetActive(0);
-  EXPECT_EQ(cave.GetCell(19, 11), '#');
-  EXPECT_EQ(cave.CountDiamonds(), 0);
 }
 
 // Random caves and random moves: nothing leaves the grid, and a cell has a

@@ -5,18 +5,29 @@
 namespace quarry::test {
 namespace {
 
-// --- Falling, landing and crushing -----------------------------------------
+const std::vector<std::string> kEight(8, "");  // rows above the floor-level cases
 
-TEST(Falling, RestingBoulderOnThePlayerDoesNotHurt) {
-  auto room = Room({"  @", "  *"});
-  CaveRun run(room);
-  auto result = run.Play(".....");
-  EXPECT_EQ(run.Grid(), Expect(room));
-  EXPECT_EQ(run.Events(), Events{});
-  EXPECT_EQ(result.Fate, PlayerFate::Alive);
+std::vector<std::string> OnFloor(std::string above, std::string below) {
+  auto rows = kEight;
+  rows.push_back(std::move(above));
+  rows.push_back(std::move(below));
+  return rows;
 }
 
-TEST(Falling, FallingBoulderKillsAndExplodesOnThePlayer) {
+TEST(Falling, LandingAndWaitingRules) {
+  CheckRules({
+      {"resting boulder on the player does not hurt", {"  @", "  *"}, ".....", {}, Events{}},
+      // The vacated cell (code 31) is not empty during the tick that made it.
+      {"boulder waits a tick when the player walks away", {"", "    @", "    *", "    %"}, "L",
+       {{5, 3, ' '}, {4, 3, '*'}}},
+      {"then it falls", {"", "    @", "    *", "    %"}, "L..",
+       {{5, 2, ' '}, {5, 3, '@'}, {4, 3, '*'}}, Events{"3:BoulderDown"}},
+      {"diamond lands on the just vacated cell then falls on", {"    $", "", "    *", "    %"}, ".L..",
+       {{5, 1, ' '}, {5, 3, '$'}, {4, 3, '*'}}, Events{"2:DiamondDown", "4:DiamondDown"}},
+  });
+}
+
+TEST(Falling, FallingBoulderKillsThenTheAttemptRestartsAfterSixteenTicks) {
   auto room = Room({"  @", "", "  *"});
   CaveRun run(room);
   auto result = run.Play("..");
@@ -27,223 +38,112 @@ TEST(Falling, FallingBoulderKillsAndExplodesOnThePlayer) {
   EXPECT_EQ(run.Events(), (Events{"2:Explosion"}));
   EXPECT_EQ(result.Fate, PlayerFate::Dead);
   EXPECT_EQ(run.cave.DeathCounter, 1);
-}
 
-TEST(Falling, DeathWaitIsSixteenTicksThenTheAttemptRestarts) {
-  auto room = Room({"  @", "", "  *"});
-  CaveRun run(room);
-  auto result = run.Play(std::string(18, '.'));
+  result = run.Play(std::string(18, '.'));
   ASSERT_EQ(run.ticks.size(), 18u);
   EXPECT_FALSE(run.ticks[16].restarted);
   EXPECT_TRUE(run.ticks[17].restarted);  // the tick that raised the counter to 17
   EXPECT_EQ(run.cave.DeathCounter, 17);
   EXPECT_EQ(result.Attempts, 1u);
 
-  CaveRun again(room);
-  result = again.Play(std::string(19, '.'));
+  result = run.Play(std::string(19, '.'));
   EXPECT_EQ(result.Attempts, 2u);
   EXPECT_EQ(result.Ticks, 19u);  // tick numbers go on across the restart
-  EXPECT_EQ(again.cave.DeathCounter, 0);
+  EXPECT_EQ(run.cave.DeathCounter, 0);
   // Tick 19 is the new attempt's first: the boulder has fallen one row.
-  EXPECT_EQ(again.Grid(), Expect(room, {{3, 1, ' '}, {3, 2, '@'}}));
+  EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, ' '}, {3, 2, '@'}}));
 }
 
-TEST(Falling, BoulderAboveThePlayerWaitsOneTickWhenHeWalksAway) {
-  auto room = Room({"", "    @", "    *", "    %"});  // boulder (5,2), player (5,3)
-  CaveRun run(room);
-  run.Play("L");
-  // The vacated cell (code 31) is not empty during the tick that made it.
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 3, ' '}, {4, 3, '*'}}));
-  CaveRun later(room);
-  later.Play("L..");
-  EXPECT_EQ(later.Grid(), Expect(room, {{5, 2, ' '}, {5, 3, '@'}, {4, 3, '*'}}));
-  EXPECT_EQ(later.Events(), (Events{"3:BoulderDown"}));
+TEST(Rolling, WhichWayAndOffWhat) {
+  CheckRules({
+      {"both sides free rolls left", OnFloor("    @", "    @"), "...", {{5, 9, ' '}, {4, 10, '@'}},
+       Events{"3:BoulderDown"}},
+      {"only the right side free rolls right", OnFloor("    @", "   %@"), "...", {{5, 9, ' '}, {6, 10, '@'}}},
+      {"neither side free stays", OnFloor("    @", "   %@%"), "...", {}},
+      // Each top element moved left in the first tick (state 4, still in the air).
+      {"rolls off walls, diamonds and bombs", OnFloor(" @   @    $", " #   $    &"), ".",
+       {{2, 9, ' '}, {1, 9, '@'}, {6, 9, ' '}, {5, 9, '@'}, {11, 9, ' '}, {10, 9, '$'}}},
+      {"nothing rolls off player, sand, balloon or hard wall", {"        %", "  @  @  @  @", "  *  .  0  %"},
+       "....", {}, Events{}},
+  });
 }
 
-TEST(Falling, DiamondLandsOnTheJustVacatedCellThenFallsOn) {
-  auto room = Room({"    $", "", "    *", "    %"});  // $ (5,1), player (5,3)
-  CaveRun run(room);
-  auto result = run.Play(".L..");
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 1, ' '}, {5, 3, '$'}, {4, 3, '*'}}));
-  EXPECT_EQ(run.Events(), (Events{"2:DiamondDown", "4:DiamondDown"}));
-  EXPECT_EQ(result.Fate, PlayerFate::Alive);
+TEST(Bombs, LandingExplosionsAndTheirReach) {
+  CheckRules({
+      {"landing on sand rests, on a wall explodes", {"  &    &", "", "  .    #"}, "..",
+       {{3, 1, ' '}, {3, 2, '&'}, {8, 1, 217}, {7, 2, 217}, {8, 2, 216}, {9, 2, 217}, {8, 3, 217}},
+       Events{"2:Explosion"}},
+      // A boulder drops on the left bomb; the right one goes off at its own cell two ticks later.
+      {"chain explosion follows two ticks later", {"  @", "", "  &&", "  %%"}, "....",
+       {{3, 1, ' '}, {3, 2, 218}, {4, 2, 217}, {2, 3, 219}, {3, 3, 217}, {4, 3, 216}, {5, 3, 217}},
+       Events{"2:Explosion", "4:Explosion"}},
+      // The wall below and the bomb's own cell are gone; the hard frame is not.
+      {"explosion cells clear after their last stage", {"  &", "", "  #"}, ".......", {{3, 1, ' '}, {3, 3, ' '}}},
+      {"explosion stops at hard walls and spares diagonals", {"  &", " % %", " .#.", "  ."}, "..",
+       {{3, 1, 217}, {3, 2, 216}, {3, 3, 217}}},
+  });
 }
 
-// --- Rolling ------------------------------------------------------------------
-
-TEST(Rolling, BothSidesFreeRollsLeft) {
-  auto room = Room({"", "", "", "", "", "", "", "", "    @", "    @"});  // (5,9) on (5,10)
-  CaveRun run(room);
-  run.Play("...");
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 9, ' '}, {4, 10, '@'}}));
-  EXPECT_EQ(run.Events(), (Events{"3:BoulderDown"}));
+TEST(Balloons, RisingLiftingSinking) {
+  CheckRules({
+      {"free balloon rises a cell per tick", {"", "", "", "", "    0"}, ".....", {{5, 5, ' '}, {5, 1, '0'}},
+       Events{"1:BalloonUp", "2:BalloonUp", "3:BalloonUp", "4:BalloonUp"}},
+      {"lifts one load every second tick", {"", "", "", "    @", "    0", "    %"}, "........",
+       {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '@'}, {5, 2, '0'}},
+       Events{"1:BalloonUp", "3:BoulderDown", "3:BalloonUp", "5:BoulderDown", "5:BalloonUp", "7:BoulderDown"}},
+      {"sinks under two stacked elements", {"", "", "    @", "    @", "   %0%", "", "    %"}, "....",
+       {{5, 3, ' '}, {5, 5, '@'}, {5, 6, '0'}}, Events{"1:BalloonUp", "3:BoulderDown", "3:BoulderDown"}},
+      {"stays under a wall", {"", "", "    #", "    0"}, "...", {}, Events{}},
+      {"carries the player", {"", "", "", "    *", "    0", "    %"}, ".....",
+       {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '*'}, {5, 2, '0'}},
+       Events{"1:BalloonUp", "3:BalloonUp", "5:BalloonUp"}},
+  });
 }
 
-TEST(Rolling, OnlyRightSideFreeRollsRight) {
-  auto room = Room({"", "", "", "", "", "", "", "", "    @", "   %@"});
-  CaveRun run(room);
-  run.Play("...");
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 9, ' '}, {6, 10, '@'}}));
-}
-
-TEST(Rolling, NeitherSideFreeStays) {
-  auto room = Room({"", "", "", "", "", "", "", "", "    @", "   %@%"});
-  CaveRun run(room);
-  run.Play("...");
-  EXPECT_EQ(run.Grid(), Expect(room));
-}
-
-TEST(Rolling, RollsOffWallsDiamondsAndBombs) {
-  auto room = Room({"", "", "", "", "", "", "", "", " @   @    $", " #   $    &"});
-  CaveRun run(room);
-  run.Play(".");
-  // Each top element moved left in the first tick (state 4, still in the air).
-  EXPECT_EQ(run.Grid(), Expect(room, {{2, 9, ' '}, {1, 9, '@'}, {6, 9, ' '}, {5, 9, '@'},
-                                      {11, 9, ' '}, {10, 9, '$'}}));
-}
-
-TEST(Rolling, NothingRollsOffPlayerSandBalloonOrHardWall) {
-  auto room = Room({"        %", "  @  @  @  @", "  *  .  0  %"});
-  CaveRun run(room);
-  run.Play("....");
-  EXPECT_EQ(run.Grid(), Expect(room));
-  EXPECT_EQ(run.Events(), Events{});
-}
-
-// --- Bombs and explosions -----------------------------------------------------
-
-TEST(Bombs, LandingOnSandRestsOnWallExplodes) {
-  auto room = Room({"  &    &", "", "  .    #"});  // bombs (3,1) and (8,1)
-  CaveRun run(room);
-  run.Play("..");
-  EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, ' '}, {3, 2, '&'}, {8, 1, 217}, {7, 2, 217},
-                                      {8, 2, 216}, {9, 2, 217}, {8, 3, 217}}));
-  EXPECT_EQ(run.Events(), (Events{"2:Explosion"}));
-}
-
-TEST(Bombs, ChainExplosionFollowsTwoTicksLater) {
-  // A boulder drops on the left bomb; the right bomb is caught and goes off
-  // at its own cell two ticks later.
-  auto room = Room({"  @", "", "  &&", "  %%"});
-  CaveRun run(room);
-  run.Play("....");
-  EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, ' '}, {3, 2, 218}, {4, 2, 217}, {2, 3, 219},
-                                      {3, 3, 217}, {4, 3, 216}, {5, 3, 217}}));
-  EXPECT_EQ(run.Events(), (Events{"2:Explosion", "4:Explosion"}));
-}
-
-TEST(Bombs, ExplosionCellsClearAfterTheirLastStage) {
-  auto room = Room({"  &", "", "  #"});
-  CaveRun run(room);
-  run.Play(std::string(7, '.'));
-  // The wall below and the bomb's own cell are gone; the hard frame is not.
-  EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, ' '}, {3, 3, ' '}}));
-  for (int x = 0; x < 20; ++x) {
-    for (int y = 0; y < 12; ++y) {
-      uint16_t c = run.cave.GetCell(x, y);
-      EXPECT_EQ(run.cave.Sprite(x, y) != nullptr, c != ' ' && c != '*') << x << "," << y;
-    }
-  }
-}
-
-TEST(Bombs, ExplosionDoesNotPassHardWallAndSparesDiagonals) {
-  auto room = Room({"  &", " % %", " .#.", "  ."});
-  CaveRun run(room);
-  run.Play("..");
-  EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, 217}, {3, 2, 216}, {3, 3, 217}}));
-}
-
-// --- Balloons -------------------------------------------------------------------
-
-TEST(Balloons, FreeBalloonRisesOneCellPerTick) {
-  auto room = Room({"", "", "", "", "    0"});  // (5,5)
-  CaveRun run(room);
-  run.Play(".....");
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 5, ' '}, {5, 1, '0'}}));
-  EXPECT_EQ(run.Events(), (Events{"1:BalloonUp", "2:BalloonUp", "3:BalloonUp", "4:BalloonUp"}));
-}
-
-TEST(Balloons, LiftsOneLoadEverySecondTick) {
-  auto room = Room({"", "", "", "    @", "    0", "    %"});
-  CaveRun run(room);
-  run.Play("........");
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '@'}, {5, 2, '0'}}));
-  EXPECT_EQ(run.Events(), (Events{"1:BalloonUp", "3:BoulderDown", "3:BalloonUp",
-                                  "5:BoulderDown", "5:BalloonUp", "7:BoulderDown"}));
-}
-
-TEST(Balloons, SinksUnderTwoStackedElements) {
-  auto room = Room({"", "", "    @", "    @", "   %0%", "", "    %"});
-  CaveRun run(room);
-  run.Play("....");
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 3, ' '}, {5, 5, '@'}, {5, 6, '0'}}));
-  EXPECT_EQ(run.Events(), (Events{"1:BalloonUp", "3:BoulderDown", "3:BoulderDown"}));
-}
-
-TEST(Balloons, StaysUnderAWall) {
-  auto room = Room({"", "", "    #", "    0"});
-  CaveRun run(room);
-  run.Play("...");
-  EXPECT_EQ(run.Grid(), Expect(room));
-  EXPECT_EQ(run.Events(), Events{});
-}
-
-TEST(Balloons, CarriesThePlayerUpOneRowPerLift) {
-  auto room = Room({"", "", "", "    *", "    0", "    %"});
-  CaveRun run(room);
+TEST(Balloons, LiftsThePlayerButNotASecondStar) {
+  CaveRun run(Room({"", "", "", "    *", "    0", "    %"}));
   run.Play(".");
   EXPECT_EQ(run.cave.PlayerY, 3);
-  run.Play(".....");  // a fresh run of five ticks: lifts at 1, 3 and 5
+  run.Play(".....");  // a fresh run: lifts at 1, 3 and 5
   EXPECT_EQ(run.cave.PlayerY, 1);
-  EXPECT_EQ(run.Grid(), Expect(room, {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '*'}, {5, 2, '0'}}));
-  EXPECT_EQ(run.Events(), (Events{"1:BalloonUp", "3:BalloonUp", "5:BalloonUp"}));
-}
-
-TEST(Balloons, LiftingASecondStarLeavesThePlayerWhereHeIs) {
   // Two "*" cells: the first in column order is the player, the other is
   // inert; lifting it must not move PlayerY (it would leave the grid).
-  auto room = Room({"*", "", "", "    *", "    0", "    %"});
-  CaveRun run(room);
-  run.Play(".....");
-  EXPECT_EQ(run.cave.PlayerX, 1);
-  EXPECT_EQ(run.cave.PlayerY, 1);
-  EXPECT_EQ(run.cave.GetCell(5, 1), '*');
+  CaveRun two(Room({"*", "", "", "    *", "    0", "    %"}));
+  two.Play(".....");
+  EXPECT_EQ(two.cave.PlayerX, 1);
+  EXPECT_EQ(two.cave.PlayerY, 1);
+  EXPECT_EQ(two.cave.GetCell(5, 1), '*');
 }
 
-// --- Tunnels --------------------------------------------------------------------
-
-TEST(Tunnels, TravelRightEatsSandAtTheFarEnd) {
-  auto room = Room({"", "", "", " *>>."});  // player (2,4), pieces (3,4) (4,4), sand (5,4)
-  CaveRun run(room);
+TEST(Tunnels, TravelBothWaysAndEatOrCollectAtTheFarEnd) {
+  auto right = Room({"", "", "", " *>>."});  // player (2,4), pieces (3,4) (4,4), sand (5,4)
+  CaveRun run(right);
   auto result = run.Play("R..");
-  EXPECT_EQ(run.Grid(), Expect(room, {{2, 4, ' '}, {5, 4, '*'}}));
+  EXPECT_EQ(run.Grid(), Expect(right, {{2, 4, ' '}, {5, 4, '*'}}));
   EXPECT_EQ(run.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:EatSand", "3:TunnelEnd"}));
   EXPECT_EQ(run.ticks[0].action, PlayerAction::TunnelRight);
   EXPECT_EQ(run.cave.PlayerImage, "*R");
   EXPECT_EQ(run.cave.PlayerX, 5);
   EXPECT_EQ(result.Fate, PlayerFate::Alive);
-}
 
-TEST(Tunnels, TravelLeftShowsTheTravellingImage) {
-  auto room = Room({"", "", "", " $<<<*", " %"});
-  CaveRun run(room);
-  run.Play("L.");
-  EXPECT_EQ(run.Grid(), Expect(room, {{6, 4, ' '}, {4, 4, 201}}));
-  ASSERT_NE(run.cave.Sprite(4, 4), nullptr);
-  EXPECT_EQ(run.cave.Sprite(4, 4)->Image->Name, "<2");
-  EXPECT_EQ(run.cave.Sprite(5, 4)->Image->Name, "<");
-  EXPECT_EQ(run.cave.PlayerImage, "  ");
-  run.Play("L...");
-  EXPECT_EQ(run.cave.DiamondsLeft, 0);  // the diamond past the far end is collected
-  EXPECT_EQ(run.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:TunnelItem",
-                                  "4:DiamondPickup", "4:ExitOpen", "4:TunnelEnd"}));
+  auto left = Room({"", "", "", " $<<<*", " %"});
+  CaveRun back(left);
+  back.Play("L.");
+  EXPECT_EQ(back.Grid(), Expect(left, {{6, 4, ' '}, {4, 4, 201}}));
+  ASSERT_NE(back.cave.Sprite(4, 4), nullptr);
+  EXPECT_EQ(back.cave.Sprite(4, 4)->Image->Name, "<2");  // the travelling image
+  EXPECT_EQ(back.cave.Sprite(5, 4)->Image->Name, "<");
+  EXPECT_EQ(back.cave.PlayerImage, "  ");
+  back.Play("L...");
+  EXPECT_EQ(back.cave.DiamondsLeft, 0);  // the diamond past the far end is collected
+  EXPECT_EQ(back.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:TunnelItem", "4:DiamondPickup",
+                                   "4:ExitOpen", "4:TunnelEnd"}));
 }
 
 TEST(Tunnels, BlockedFarEndRefusesEntryAndThePushFails) {
   for (char blocker : {'#', '@', '!', '&'}) {
     // The far diamond keeps the exit closed.
-    auto room = Room({"", "", "", std::string(" *>>") + blocker + " ", "    %", "", "", "", "",
-                      "         $"});
+    auto room = Room({"", "", "", std::string(" *>>") + blocker + " ", "    %", "", "", "", "", "         $"});
     CaveRun run(room);
     run.Play("R");
     EXPECT_EQ(run.ticks[0].action, PlayerAction::None) << blocker;
@@ -252,8 +152,7 @@ TEST(Tunnels, BlockedFarEndRefusesEntryAndThePushFails) {
 }
 
 TEST(Tunnels, ExplosionKillsTheTravellerWithoutTheDeathCounter) {
-  // A boulder drops on the bomb above the tunnel's second piece just when
-  // the player travels through it.
+  // A boulder drops on the bomb above the tunnel's second piece as the player passes.
   auto room = Room({"   @", "", "", "   &", " *>>"});
   CaveRun run(room);
   auto result = run.Play("R..");
@@ -262,7 +161,7 @@ TEST(Tunnels, ExplosionKillsTheTravellerWithoutTheDeathCounter) {
   EXPECT_EQ(run.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:Explosion"}));
   EXPECT_EQ(result.Fate, PlayerFate::InTunnel);
   EXPECT_EQ(run.cave.DeathCounter, 0);
-  result = run.Play("R" + std::string(30, 'R'));
+  result = run.Play(std::string(31, 'R'));
   EXPECT_EQ(result.Attempts, 1u);  // no death wait: the attempt never restarts
   EXPECT_EQ(result.Fate, PlayerFate::InTunnel);
 }
