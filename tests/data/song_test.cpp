@@ -6,10 +6,9 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "song.h"
+#include "test_support.h"
 #include "xm.h"
 
 using namespace datagen;
@@ -56,7 +55,6 @@ TEST(SongCompiler, NotesInstrumentsChannelsAndOrder) {
   EXPECT_EQ(m.channels, 2);  // the widest pattern decides
   EXPECT_EQ(m.order, (std::vector<uint8_t>{1, 0, 1}));
   ASSERT_EQ(m.patterns.size(), 2u);
-
   const XmPattern& a = m.patterns[0];
   ASSERT_EQ(a.rows, 4);
   EXPECT_EQ(a.cells[0].note, 49);  // C4 is middle C
@@ -65,7 +63,6 @@ TEST(SongCompiler, NotesInstrumentsChannelsAndOrder) {
   EXPECT_EQ(a.cells[2 * 2].note, 97);  // key off
   EXPECT_EQ(a.cells[2 * 2].instrument, 0);
   EXPECT_EQ(a.cells[1].note, 0);  // second channel unused in this pattern
-
   const XmPattern& b = m.patterns[1];
   EXPECT_EQ(b.cells[0].note, 62);             // C#5
   EXPECT_EQ(b.cells[3 * 2].note, 35);         // Bb2
@@ -90,30 +87,23 @@ TEST(SongCompiler, MistakesNameTheirLine) {
 }
 
 TEST(SongCompiler, TheGamesSongsPlayInAModulePlayer) {
-  namespace fs = std::filesystem;
   int songs = 0;
-  for (const auto& entry : fs::directory_iterator(fs::path(QUARRY_TEST_DATA_DIR) / "music")) {
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(QUARRY_TEST_DATA_DIR) + "/music")) {
     if (entry.path().extension() != ".song") continue;
     ++songs;
-    std::ifstream in(entry.path());
-    std::stringstream text;
-    text << in.rdbuf();
-    XmModule module = CompileSong(text.str());
+    XmModule module = CompileSong(quarry::ReadFileBytes(entry.path()));
     std::vector<uint8_t> xm = EncodeXm(module);
-
     openmpt_module* mod = openmpt_module_create_from_memory2(xm.data(), xm.size(), nullptr, nullptr, nullptr,
                                                              nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(mod, nullptr) << entry.path();
     EXPECT_EQ(openmpt_module_get_num_channels(mod), module.channels) << entry.path();
     EXPECT_EQ(openmpt_module_get_num_instruments(mod), static_cast<int32_t>(SongInstruments().size()));
-    double seconds = openmpt_module_get_duration_seconds(mod);
-    EXPECT_GT(seconds, 4.0) << entry.path();
-    EXPECT_LT(seconds, 120.0) << entry.path();
-    // The first two seconds must actually sound: instruments, notes and
-    // sample data are all read as written.
+    EXPECT_GT(openmpt_module_get_duration_seconds(mod), 4.0) << entry.path();
+    EXPECT_LT(openmpt_module_get_duration_seconds(mod), 120.0) << entry.path();
+    // The first two seconds must sound: instruments, notes and samples are
+    // all read as written.
     std::vector<float> audio(44100 * 2);
-    size_t got = openmpt_module_read_float_mono(mod, 44100, audio.size(), audio.data());
-    EXPECT_EQ(got, audio.size());
+    EXPECT_EQ(openmpt_module_read_float_mono(mod, 44100, audio.size(), audio.data()), audio.size());
     double energy = 0;
     for (float s : audio) energy += s * s;
     EXPECT_GT(std::sqrt(energy / audio.size()), 0.01) << entry.path() << " is silent";
