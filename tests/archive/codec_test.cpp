@@ -1,0 +1,479 @@
+// The coders: hand-computed layers pinning the stored format, the LZW limits,
+// round trips over seeded data, the compressor's choice and report, and the
+// decompressor's bounds on damaged input.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "archive/huffman.h"
+#include "archive/lzw.h"
+#include "archive/rle.h"
+#include "archive/zrcomp.h"
+#include "archive_fixture.h"
+#include "core/stream.h"
+#include "lzw_reference.h"
+#include "sample_data.h"
+
+namespace quarry {
+namespace {
+
+Bytes Rle(const Bytes& in) {
+  Bytes out;
+  const size_t n = RleEncode(in, out);
+  EXPECT_EQ(n, out.size());
+  return out;
+}
+Bytes Huff(const Bytes& in) {
+  Bytes out;
+  HuffEncode(in, out);
+  return out;
+}
+Bytes Lzw(const Bytes& in) {
+  Bytes out;
+  LzwEncode(in, out);
+  return out;
+}
+
+// Decodes a whole stream (zr) or one coder's layer; every byte must be used
+// and the result intact.
+Bytes Unpack(const Bytes& layer, bool zr = false) {
+  Bytes out;
+  bool intact = false;
+  const auto body = std::span(layer).subspan(1);
+  size_t used = 0;
+  if (zr) used = ZRUnCompress(layer, out, kMaxDecodedSize, &intact);
+  else if (layer[0] == 3) used = 1 + LzwDecode(body, out, kMaxDecodedSize, &intact);
+  else if (layer[0] == 4) used = 1 + HuffDecode(body, out, kMaxDecodedSize, &intact);
+  else used = RleDecode(layer, out, kMaxDecodedSize, &intact);
+  EXPECT_EQ(used, layer.size());
+  EXPECT_TRUE(intact);
+  return out;
+}
+
+uint32_t HighestCode(const Bytes& layer) {  // ignoring the end code
+  uint32_t highest = 0;
+  for (size_t i = 1; i + 3 < layer.size(); i += 2) highest = std::max<uint32_t>(highest, layer[i] | (layer[i + 1] << 8));
+  return highest;
+}
+
+TEST(CodecVectors, HandComputedLayers) {
+  struct Vector {
+    const char* what;
+    char coder;
+    uint8_t stride;
+    Bytes in, layer;
+  };
+  const Vector vectors[] = {
+      {"rle7: literals give back their last two; a final pair stays literal", 'R', 1,
+       {'A', 'B', 'C', 'D', 'D'}, {6, 10, 0, 0, 0, 'A', 'B', 'C', 'D', 'D'}},
+      {"rle7: run ended by the last byte", 'R', 1, {'A', 'A', 'A', 'B'}, {6, 8, 0, 0, 0, 0xC1, 3, 'B'}},
+      {"rle8 counts pieces", 'R', 1, {0x80, 0x80, 0x80, 1, 2, 3, 3, 3},
+       {5, 12, 0, 0, 0, 0x82, 0x80, 0x01, 0x01, 0x02, 0x82, 0x03}},
+      {"rle7 run of 300", 'R', 1, Bytes(300, 0x61), {6, 9, 0, 0, 0, 0xE1, 255, 0xE1, 45}},
+      {"rle8 run of 300", 'R', 1, Bytes(300, 0x90), {5, 11, 0, 0, 0, 0xFF, 0x90, 0xFF, 0x90, 0xAB, 0x90}},
+      {"lzw: last code is the one being defined", 'L', 1, {'A', 'B', 'A', 'B', 'A', 'B', 'A'},
+       {3, 0x41, 0, 0x42, 0, 0x00, 0x01, 0x02, 0x01, 0xFF, 0xFF}},
+      {"huff: equal counts, lower value left", 'H', 1, {'A', 'B'}, {4, 2, 0, 0, 0, 2, 0, 0x50, 0x68, 0x48}},
+      {"huff: lighter value left", 'H', 1, {'A', 'A', 'B'}, {4, 3, 0, 0, 0, 3, 0, 0x50, 0xA8, 0x38}},
+      {"huff: node ties with B(3), lower node number left: C=00 A=01 B=1", 'H', 1,
+       {'A', 'A', 'B', 'B', 'B', 'C'}, {4, 6, 0, 0, 0, 6, 0, 0x28, 0x74, 0x1A, 0x12, 0xF0}},
+      {"huff: lone zero paired with itself", 'H', 1, {0, 0, 0}, {4, 3, 0, 0, 0, 3, 0, 0x40, 0x20, 0x1C}},
+      {"huff: lone A paired with itself", 'H', 1, {'A', 'A'}, {4, 2, 0, 0, 0, 2, 0, 0x50, 0x68, 0x38}},
+      {"huff: empty is one empty block", 'H', 1, {}, {4, 0, 0, 0, 0, 0, 0, 0x40, 0x20, 0x00}},
+      {"zr: tiny input stays stored", 'Z', 1, {'A'}, {0, 1, 0, 0, 0, 'A'}},
+      {"zr: stored equal to RLE keeps RLE", 'Z', 1, {'A', 'B', 'C', 'C', 'C', 'C', 'C', 'C', 'D', 'E'},
+       {6, 15, 0, 0, 0, 0, 10, 0x80, 3, 'A', 'B', 0xC3, 6, 'D', 'E'}},
+      {"zr planar 2", 'Z', 2, {'A', 'B', 'C', 'D', 'E'}, {1, 5, 0, 0, 0, 'A', 'C', 'E', 'B', 'D'}},
+      {"zr planar 3", 'Z', 3, {'A', 'B', 'C', 'D', 'E', 'F', 'G'},
+       {2, 7, 0, 0, 0, 'A', 'D', 'G', 'B', 'E', 'C', 'F'}},
+  };
+  for (const Vector& v : vectors) {
+    SCOPED_TRACE(v.what);
+    const Bytes layer = v.coder == 'R' ? Rle(v.in) : v.coder == 'H' ? Huff(v.in) : v.coder == 'L' ? Lzw(v.in)
+                                                                     : ZRCompress(v.in, v.stride);
+    EXPECT_EQ(layer, v.layer);
+    if (v.in.empty()) {  // a total of 0 ends decoding before the empty block
+      Bytes out;
+      HuffDecode(std::span(v.layer).subspan(1), out);
+      EXPECT_TRUE(out.empty());
+    } else {
+      EXPECT_EQ(Unpack(v.layer, v.coder == 'Z'), v.in);
+    }
+  }
+}
+
+TEST(CodecVectors, PieceBlockAndStrideEdges) {
+  // One high byte anywhere selects the 8-bit RLE variant.
+  Bytes in(100, 'x');
+  EXPECT_EQ(Rle(in)[0], 6);
+  in[57] = 0x80;
+  EXPECT_EQ(Rle(in)[0], 5);
+  EXPECT_EQ(Unpack(Rle(in)), in);
+
+  // 298 literals (the last two end as a pair): pieces 128, 128, 42, the pair.
+  in.clear();
+  for (int i = 0; i < 300; ++i) in.push_back(static_cast<uint8_t>(0x80 | (i & 1) | ((i % 7) << 2)));
+  Bytes out = Rle(in);
+  EXPECT_EQ(out[5], 0x7F);
+  EXPECT_EQ(out[5 + 129], 0x7F);
+  EXPECT_EQ(out[5 + 258], 41);
+  EXPECT_EQ(out.size(), 5u + 129 + 129 + 43 + 3);
+  EXPECT_EQ(Unpack(out), in);
+
+  // Huffman block 1: u16 32752, 19 tree bits + 32752 one-bit codes = 4097
+  // bytes; block 2 starts on a byte boundary.
+  in.assign(kHuffBlockSize, 'A');
+  in.push_back('B');
+  out = Huff(in);
+  ASSERT_EQ(out.size(), 5u + 2 + 4097 + 2 + 3);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 7), Bytes({4, 0xF1, 0x7F, 0, 0, 0xF0, 0x7F}));
+  EXPECT_EQ(Bytes(out.end() - 5, out.end()), Bytes({1, 0, 0x50, 0xA8, 0x50}));
+  EXPECT_EQ(Unpack(out), in);
+  auto blocks = [](size_t n) {
+    const Bytes layer = Huff(Bytes(n, 'q'));
+    size_t pos = 5, count = 0;
+    for (; pos < layer.size(); ++count) pos += 2 + (19 + (layer[pos] | (layer[pos + 1] << 8)) + 7) / 8;
+    EXPECT_EQ(pos, layer.size());
+    return count;
+  };
+  EXPECT_EQ(blocks(32752), 1u);
+  EXPECT_EQ(blocks(32753), 2u);
+  EXPECT_EQ(blocks(3 * 32752), 3u);
+
+  // Strides 0 and 4 would collide with method bytes.
+  out.clear();
+  EXPECT_FALSE(ZRCompress(Bytes{1, 2, 3}, out, 0));
+  EXPECT_FALSE(ZRCompress(Bytes{1, 2, 3}, out, 4));
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(CodecVectors, UnknownMethodsAreLoggedAndSkipped) {
+  LogCapture log;
+  EXPECT_EQ(ZRUnCompress(Bytes{7, 0, 1, 0, 0, 0, 'x'}), Bytes({'x'}));
+  // Input ending while searching for a known method stops, not intact.
+  Bytes out;
+  bool intact = true;
+  EXPECT_EQ(ZRUnCompress(Bytes{0xAB, 0xFF}, out, kMaxDecodedSize, &intact), 2u);
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(intact);
+  const std::string line = "[ZRCOMP, ZRUnCompress] ZRUnCompress: Unknown compression method! (0x";
+  EXPECT_EQ(log.lines, std::vector<std::string>({line + "07)", line + "AB)", line + "FF)"}));
+}
+
+TEST(Lzw, SameCodesAsTheBucketWalk) {
+  // Small alphabets make long matches and duplicate strings, where "the
+  // oldest of equal matches" decides the code.
+  std::vector<Bytes> inputs = {Bytes(70000, 0),                // store limit
+                               sample::Random(120000, 99),     // dictionary full
+                               sample::Text(300000, 7)};       // full, long matches
+  for (uint64_t seed = 1; seed <= 6; ++seed) {
+    inputs.push_back(sample::Random(3000 + seed * 777, seed, 2));
+    inputs.push_back(sample::Random(5000, seed, 3 + static_cast<uint32_t>(seed)));
+    inputs.push_back(sample::Text(20000, seed));
+    inputs.push_back(sample::Maps(9000, seed));
+    inputs.push_back(sample::Pixels(12000, seed));
+  }
+  for (int n = 1; n <= 9; ++n) inputs.push_back(sample::Random(static_cast<size_t>(n), n, 3));
+  for (const Bytes& in : inputs) {
+    const Bytes fast = Lzw(in);
+    ASSERT_EQ(fast, reference::LzwEncodeBucketWalk(in)) << "input of " << in.size() << " bytes";
+    ASSERT_EQ(Unpack(fast), in);
+  }
+}
+
+TEST(Lzw, FullDictionaryAndFullStoreKeepCoding) {
+  const Bytes noise = sample::Random(400000, 5);
+  const Bytes layer = Lzw(noise);
+  EXPECT_EQ(HighestCode(layer), kLzwMaxCodes - 1);
+  EXPECT_EQ(Unpack(layer), noise);
+  // Zeros add strings of lengths 2, 3, ... while 255 + L(L+1)/2 < 0x40000,
+  // so the longest is L = 723 with code 256 + 721.
+  const Bytes zeros(723 * 724 / 2 + 5000, 0);
+  const Bytes zlayer = Lzw(zeros);
+  EXPECT_EQ(HighestCode(zlayer), 256u + 721);
+  EXPECT_EQ(Unpack(zlayer), zeros);
+}
+
+TEST(Lzw, StoreLimitIsExclusive) {
+  // A ladder of 'a' strings of lengths 2..ladder and 2-byte 'b' strings fill
+  // the decoder's store; then "b"+"c" is added only if it ends below 0x40000,
+  // and only then may its code follow.
+  struct Case { uint32_t ladder, bCodes, spare; bool added; Bytes tail; };
+  for (const Case& c : {Case{699, 8268, 3, true, {'b', 'c', 'b', 'c'}}, Case{700, 7918, 2, false, {'b', 'c'}}}) {
+    Bytes layer{3};
+    auto put = [&layer](uint32_t v) {
+      layer.push_back(static_cast<uint8_t>(v));
+      layer.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    put('a');
+    uint32_t next = 256;
+    for (uint32_t len = 2; len <= c.ladder; ++len) put(next++);
+    put('b');
+    ++next;
+    for (uint32_t i = 0; i < c.bCodes; ++i, ++next) put('b');
+    ASSERT_EQ(255 + c.ladder * (c.ladder + 1) / 2 + (c.ladder + 1) + 2 * c.bCodes, kLzwStoreSize - c.spare);
+    for (uint32_t v : {uint32_t{'c'}, next, uint32_t{kLzwEndCode}}) put(v);
+    Bytes out;
+    bool intact = !c.added;
+    LzwDecode(std::span(layer).subspan(1), out, kMaxDecodedSize, &intact);
+    EXPECT_EQ(intact, c.added) << c.ladder;
+    ASSERT_GE(out.size(), c.tail.size());
+    EXPECT_EQ(Bytes(out.end() - static_cast<std::ptrdiff_t>(c.tail.size()), out.end()), c.tail);
+  }
+}
+
+TEST(Lzw, DamagedCodeStreamsEndTheLayer) {
+  struct Case { Bytes codes, out; bool intact; };
+  const Case cases[] = {
+      {{0xFF, 0xFF}, {}, true},                            // empty layer, ended properly
+      {{0x00, 0x01, 0x41, 0x00}, {}, false},               // first code not a single byte
+      {{0x41, 0x00, 0x05, 0x01, 0x42, 0x00}, {'A'}, false},  // code above next
+      {{0x41, 0x00, 0x42}, {'A'}, false},                  // no end code, odd byte
+  };
+  for (const Case& c : cases) {
+    Bytes out;
+    bool intact = !c.intact;
+    LzwDecode(c.codes, out, kMaxDecodedSize, &intact);
+    EXPECT_EQ(out, c.out);
+    EXPECT_EQ(intact, c.intact);
+  }
+  const Bytes layer = Lzw(Bytes(100000, 'z'));
+  Bytes out;
+  bool intact = true;
+  LzwDecode(std::span(layer).subspan(1), out, 5000, &intact);
+  EXPECT_LE(out.size(), 5000u);
+  EXPECT_FALSE(intact);
+}
+
+std::vector<Bytes> Inputs() {
+  std::vector<Bytes> inputs = {sample::Maps(264, 3), sample::Maps(26400, 4), sample::Skewed(70000, 8),
+                               Bytes(100000, 0), Bytes(100000, 0xC3)};
+  for (size_t n = 0; n <= 40; ++n) {
+    inputs.push_back(sample::Random(n, n, 256));
+    inputs.push_back(sample::Random(n, n + 100, 2));
+  }
+  for (size_t n : {255u, 256u, 257u, 1000u, 4095u, 4096u, 32751u, 32752u, 32753u, 65537u}) {
+    inputs.push_back(sample::Random(n, n, 256));
+    inputs.push_back(sample::Text(n, n));
+    inputs.push_back(sample::Pixels(n, n));
+  }
+  return inputs;
+}
+
+TEST(RoundTrip, EveryStrideFlagAndRleVariant) {
+  for (const Bytes& in : Inputs()) {
+    ASSERT_EQ(Unpack(Rle(in)), in) << in.size();
+    for (uint8_t stride = 1; stride <= 3; ++stride) {
+      for (uint8_t flags : {uint8_t{0}, kZrNoLzw}) {
+        const Bytes packed = ZRCompress(in, stride, flags);
+        ASSERT_FALSE(packed.empty());
+        if (stride == 1) EXPECT_TRUE(packed[0] == 0 || (packed[0] >= 3 && packed[0] <= 6)) << int(packed[0]);
+        if (flags & kZrNoLzw) EXPECT_NE(packed[0], 3);
+        ASSERT_EQ(Unpack(packed, true), in) << in.size() << " stride " << int(stride) << " flags " << int(flags);
+      }
+    }
+  }
+  // Catches a choice that keeps a bigger candidate.
+  EXPECT_LT(ZRCompress(sample::Text(50000, 1)).size(), 25000u);
+  EXPECT_LT(ZRCompress(sample::Pixels(50000, 1)).size(), 12500u);
+  EXPECT_LE(ZRCompress(sample::Random(50000, 1)).size(), 50005u);
+}
+
+TEST(RoundTrip, HuffmanLongCodesAndBlockEdges) {
+  // Fibonacci-like counts give codes far longer than the decoder's table.
+  for (size_t n : {1u, 2u, 5u, 32751u, 32752u, 32753u, 100000u})
+    for (const Bytes& in : {sample::Skewed(n, n), sample::Random(n, n), Bytes(n, 0), Bytes(n, 0x7E)})
+      ASSERT_EQ(Unpack(Huff(in)), in) << n;
+}
+
+TEST(RoundTrip, StreamFormsKeepPositions) {
+  const Bytes in = sample::Text(3000, 9);
+  TMemoryStream source, packed, out;
+  source.Write("xyz", 3);
+  source.Write(in.data(), static_cast<int64_t>(in.size()));
+  source.Seek(3, SeekOrigin::Begin);
+  packed.Write("HEAD", 4);
+  ASSERT_TRUE(ZRCompress(source, packed, static_cast<uint32_t>(in.size())));
+  Bytes expect{'H', 'E', 'A', 'D'};
+  const Bytes body = ZRCompress(in);
+  expect.insert(expect.end(), body.begin(), body.end());
+  EXPECT_EQ(packed.Bytes(), expect);
+  packed.Write("TAIL", 4);
+  packed.Seek(4, SeekOrigin::Begin);
+  ZRUnCompress(packed, out);
+  EXPECT_EQ(out.Bytes(), in);
+  char tail[4] = {};  // the source is left just after the stream
+  EXPECT_EQ(packed.Read(tail, 4), 4);
+  EXPECT_EQ(std::string(tail, 4), "TAIL");
+
+  // Nothing to do: an empty stored stream, and nothing read from nothing.
+  TMemoryStream empty, none, back;
+  ASSERT_TRUE(ZRCompress(empty, none, 0));
+  EXPECT_EQ(none.Bytes(), Bytes({0, 0, 0, 0, 0}));
+  none.Seek(0, SeekOrigin::Begin);
+  ZRUnCompress(none, back);
+  ZRUnCompress(empty, back);
+  EXPECT_EQ(back.Size(), 0);
+}
+
+TEST(ZrcompChoice, EarlierCandidatesWinEveryTie) {
+  // Tie preference: R, P, H, RH, RZ, Z, RZH, ZH; P must be strictly smaller than R.
+  const int preference[8] = {kCandR, kCandP, kCandH, kCandRH, kCandRZ, kCandZ, kCandRZH, kCandZH};
+  for (int a = 0; a < 8; ++a) {
+    for (int b = a + 1; b < 8; ++b) {
+      std::array<size_t, 8> sizes;
+      sizes.fill(100);
+      sizes[preference[a]] = sizes[preference[b]] = 50;
+      EXPECT_EQ(ZRChooseCandidate(sizes, true), preference[a]) << a << " vs " << b;
+    }
+  }
+  // Each wins alone; without LZW the last four never take part.
+  for (int c = 0; c < 8; ++c) {
+    std::array<size_t, 8> sizes;
+    sizes.fill(100);
+    sizes[c] = 99;
+    EXPECT_EQ(ZRChooseCandidate(sizes, true), c);
+    EXPECT_EQ(ZRChooseCandidate(sizes, false), c >= kCandRZ ? kCandR : c);
+  }
+  std::array<size_t, 8> sizes{10, 11, 50, 50, 50, 50, 50, 50};
+  EXPECT_EQ(ZRChooseCandidate(sizes, true), kCandP);
+  sizes[kCandP] = 11;
+  EXPECT_EQ(ZRChooseCandidate(sizes, true), kCandR);
+}
+
+// The stored stream P: method 0 and the size, then the data.
+Bytes Stored(const Bytes& data) {
+  Bytes p{0};
+  for (int i = 0; i < 4; ++i) p.push_back(static_cast<uint8_t>(data.size() >> (8 * i)));
+  p.insert(p.end(), data.begin(), data.end());
+  return p;
+}
+
+TEST(ZrcompChoice, OutputIsTheChosenCandidateChain) {
+  for (const Bytes& data : {sample::Text(6000, 2), sample::Pixels(6000, 2), sample::Random(600, 2),
+                            sample::Maps(264, 2), Bytes(5000, 'x')}) {
+    const Bytes p = Stored(data), r = Rle(p), z = Lzw(p), rz = Lzw(r);
+    const Bytes chains[8] = {p, r, Huff(p), Huff(r), rz, z, Huff(rz), Huff(z)};
+    std::array<size_t, 8> sizes;
+    for (int i = 0; i < 8; ++i) sizes[i] = chains[i].size();
+    EXPECT_EQ(ZRCompress(data), chains[ZRChooseCandidate(sizes, true)]);
+  }
+}
+
+TEST(ZrcompChoice, ReportLinesInOrderAndLzwLinesDroppedByFlag) {
+  const Bytes data = sample::Text(1000, 4);
+  ::testing::internal::CaptureStdout();
+  ZRCompress(data, 1, kZrReport);
+  const std::string full = ::testing::internal::GetCapturedStdout();
+  const char* labels[] = {"Original size: 1000+5 bytes.", "RLE size: ", "LZ size: ", "RLE+LZ size: ",
+                          "RLE+LZ+Huffman size: ", "LZ+Huffman size: ", "Huffman size: ", "RLE+Huffman size: "};
+  size_t start = 0;
+  for (const char* label : labels) {
+    const size_t end = full.find('\n', start);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = full.substr(start, end - start);
+    EXPECT_TRUE(line.starts_with(label) && line.ends_with(" bytes.")) << line;
+    start = end + 1;
+  }
+  EXPECT_EQ(start, full.size());
+  EXPECT_NE(full.find("RLE size: " + std::to_string(Rle(Stored(data)).size()) + " bytes.\n"), std::string::npos);
+
+  ::testing::internal::CaptureStdout();
+  ZRCompress(data, 2, kZrReport | kZrNoLzw);
+  const std::string noLzw = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(noLzw.find("LZ"), std::string::npos);
+  EXPECT_EQ(noLzw.find("Original size: 1000+5 bytes.\n"), 0u);
+  EXPECT_EQ(std::count(noLzw.begin(), noLzw.end(), '\n'), 4);
+
+  ::testing::internal::CaptureStdout();
+  ZRCompress(data);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(ZrcompBounds, TruncatedStreamsGiveAPrefixNeverACrash) {
+  LogCapture quiet;
+  for (const Bytes& data : {sample::Text(5000, 3), sample::Pixels(5000, 3), sample::Random(500, 3)}) {
+    for (uint8_t stride = 1; stride <= 3; ++stride) {
+      const Bytes packed = ZRCompress(data, stride);
+      for (size_t cut = 0; cut < packed.size(); ++cut) {
+        Bytes out;
+        bool intact = true;
+        EXPECT_LE(ZRUnCompress(std::span(packed).first(cut), out, kMaxDecodedSize, &intact), cut);
+        EXPECT_FALSE(intact) << cut;
+        EXPECT_LE(out.size(), data.size());
+        if (stride == 1) ASSERT_TRUE(std::equal(out.begin(), out.end(), data.begin())) << "cut at " << cut;
+      }
+    }
+  }
+}
+
+TEST(ZrcompBounds, ClaimedSizesAndExpansionAreNotTrusted) {
+  LogCapture quiet;
+  // Stored, planar and RLE layers claiming 4 GiB give what they hold.
+  EXPECT_EQ(ZRUnCompress(Bytes{0, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b'}), Bytes({'a', 'b'}));
+  EXPECT_EQ(ZRUnCompress(Bytes{1, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c'}), Bytes({'a', 'c', 'b'}));
+  EXPECT_EQ(ZRUnCompress(Bytes{6, 0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, 'z'}), Bytes({'z'}));
+  // A Huffman total of 4 GiB with one real block.
+  Bytes huff = Huff(Bytes{'h', 'i'});
+  huff[1] = huff[2] = huff[3] = huff[4] = 0xFF;
+  Bytes out;
+  bool intact = true;
+  HuffDecode(std::span(huff).subspan(1), out, kMaxDecodedSize, &intact);
+  EXPECT_EQ(out, Bytes({'h', 'i'}));
+  EXPECT_FALSE(intact);
+  // 2 KiB of RLE runs of 255 would expand 127-fold; the output cap cuts it.
+  Bytes rle{6, 0xD5, 0x07, 0, 0};  // 2005 bytes
+  for (int i = 0; i < 1000; ++i) rle.insert(rle.end(), {0x80 | 'q', 255});
+  out.clear();
+  intact = true;
+  ZRUnCompress(rle, out, 10000, &intact);
+  EXPECT_LE(out.size(), 10000u);
+  EXPECT_FALSE(intact);
+}
+
+TEST(ZrcompBounds, EmptyPiecesIntoAnEmptyOutput) {
+  // Regression (fuzzing): a zero-length first run wrote through a null output.
+  Bytes out;
+  EXPECT_EQ(RleDecode(Bytes{6, 7, 0, 0, 0, 0x81, 0}, out), 7u);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(ZRUnCompress(Bytes{6, 13, 0, 0, 0, 0x81, 0, 0, 1, 0, 0, 0, 'q'}), Bytes({'q'}));
+  Bytes prefilled{'a', 'b'};
+  RleDecode(Bytes{6, 7, 0, 0, 0, 0x81, 0}, prefilled);
+  EXPECT_EQ(prefilled, Bytes({'a', 'b'}));
+}
+
+TEST(ZrcompBounds, ChainsDeeperThanAnyWriterMakesEndEmpty) {
+  // A self-reproducing chain must not peel forever; four layers (the most the
+  // compressor writes) decode, forty end empty.
+  LogCapture quiet;
+  Bytes stream = {0, 1, 0, 0, 0, 'k'};
+  for (int i = 1; i <= 40; ++i) {
+    stream = Rle(stream);
+    if (i == 3) EXPECT_EQ(ZRUnCompress(stream), Bytes({'k'}));
+  }
+  Bytes out;
+  bool intact = true;
+  ZRUnCompress(stream, out, kMaxDecodedSize, &intact);
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(intact);
+}
+
+TEST(ZrcompBounds, FlippedBytesAndNoiseNeverCrash) {
+  LogCapture quiet;
+  const Bytes packed = ZRCompress(sample::Text(4000, 11));
+  sample::Rng rng(5);
+  for (size_t i = 0; i < packed.size(); ++i) {
+    Bytes damaged = packed, out;
+    damaged[i] ^= static_cast<uint8_t>(1 + rng.Below(255));
+    ZRUnCompress(damaged, out, 1 << 20);
+    EXPECT_LE(out.size(), size_t{1} << 20);
+  }
+  for (int round = 0; round < 300; ++round) {
+    Bytes noise = sample::Random(1 + rng.Below(300), round), out;
+    noise[0] = static_cast<uint8_t>(rng.Below(7));
+    ZRUnCompress(noise, out, 1 << 20);
+  }
+}
+
+}  // namespace
+}  // namespace quarry
