@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "core/stream.h"
-#include "log_capture.h"
+#include "test_support.h"
 
 namespace quarry {
 namespace {
@@ -17,29 +13,7 @@ TIniFile FromText(const std::string& text) {
   return TIniFile(stream);
 }
 
-class TempDir {
-public:
-  TempDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("quarry-ini-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  std::filesystem::path path_;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TEST(IniFileParse, SectionHeadersKeysAndBareLines) {
+TEST(IniFileParse, SectionHeadersKeysBareLinesAndDuplicates) {
   TIniFile ini = FromText(
       "ignored=before any section\r\n"
       "  [Box]  \r\n"
@@ -52,15 +26,12 @@ TEST(IniFileParse, SectionHeadersKeysAndBareLines) {
       "[*Items]\r\n"
       "First item\r\n"
       "X=1\r\n"
-      "[ *Items]\r\n"
-      "Y=5");
-  ASSERT_EQ(ini.Sections().size(), 3u);
-  EXPECT_EQ(ini.Sections()[0].Name, "Box");
-  EXPECT_EQ(ini.Sections()[1].Name, "Items");
-  EXPECT_EQ(ini.Sections()[1].Kind, SectionKind::stList);
-  // Only the character right after "[" is tested for the list marker.
-  EXPECT_EQ(ini.Sections()[2].Name, " *Items");
-  EXPECT_EQ(ini.Sections()[2].Kind, SectionKind::stNormal);
+      "[ *Items]\r\n"  // only the character right after "[" marks a list
+      "Y=5\r\n"
+      "[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nL=4");  // duplicates are kept and the first wins
+  std::vector<std::string> sections;
+  for (const auto& section : ini.Sections()) sections.push_back(section.Name + (section.Kind == SectionKind::stList ? " (list)" : ""));
+  EXPECT_EQ(sections, std::vector<std::string>({"Box", "Items (list)", " *Items", "A", "a"}));
 
   EXPECT_EQ(ini.ReadString("box", "x", "?"), "10");
   EXPECT_EQ(ini.ReadString("Box", "Width", "none"), "none");  // the key is "Width "
@@ -68,14 +39,8 @@ TEST(IniFileParse, SectionHeadersKeysAndBareLines) {
   EXPECT_EQ(ini.ReadString("Box", "Visible", ""), "1");
   EXPECT_EQ(ini.ReadString("Box", "Caption", ""), "a=b");
   EXPECT_EQ(ini.ReadString("Missing", "X", "dflt"), "dflt");
-  // An item that looks like a key is not a key of a list section.
-  EXPECT_EQ(ini.ReadString("Items", "X", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("Items", "X", "dflt"), "dflt");  // an item that looks like a key is not one
   EXPECT_EQ(ini.ReadString(" *items", "y", ""), "5");
-}
-
-TEST(IniFileParse, DuplicatesAreKeptAndTheFirstWins) {
-  TIniFile ini = FromText("[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nL=4\r\n");
-  EXPECT_EQ(ini.Sections().size(), 2u);
   EXPECT_EQ(ini.ReadString("A", "K", ""), "1");
   EXPECT_EQ(ini.ReadString("A", "L", "none"), "none");
 }
@@ -97,16 +62,17 @@ TEST(IniFileRead, IntegersBoolsAndColours) {
   EXPECT_FALSE(ini.ValueExists("S", "Empty"));
 
   LogCapture log;
-  uint16_t r = 0, g = 0, b = 0;
-  ini.ReadRGB("S", "Lower", 1, 2, 3, r, g, b);
-  EXPECT_EQ(std::vector<int>({r, g, b}), std::vector<int>({255, 192, 64}));
-  ini.ReadRGB("S", "Missing", 0x12, 0xAB, 0x0C, r, g, b);
-  EXPECT_EQ(std::vector<int>({r, g, b}), std::vector<int>({0x12, 0xAB, 0x0C}));
+  auto rgb = [&ini](const char* key, uint16_t dr, uint16_t dg, uint16_t db) {
+    uint16_t r = 0, g = 0, b = 0;
+    ini.ReadRGB("S", key, dr, dg, db, r, g, b);
+    return std::vector<int>({r, g, b});
+  };
+  EXPECT_EQ(rgb("Lower", 1, 2, 3), std::vector<int>({255, 192, 64}));
+  EXPECT_EQ(rgb("Missing", 0x12, 0xAB, 0x0C), std::vector<int>({0x12, 0xAB, 0x0C}));
   EXPECT_TRUE(log.lines.empty());
-  ini.ReadRGB("S", "Short", 1, 2, 3, r, g, b);
-  EXPECT_EQ(std::vector<int>({r, g, b}), std::vector<int>({1, 2, 3}));
-  ASSERT_EQ(log.lines.size(), 1u);
-  EXPECT_EQ(log.lines[0], "[ZRINIFILE, TIniFile.ReadRGB] Invalid RGB value! (Section: S, Key: Short, Value: FFC04)");
+  EXPECT_EQ(rgb("Short", 1, 2, 3), std::vector<int>({1, 2, 3}));
+  EXPECT_EQ(log.lines, std::vector<std::string>(
+                           {"[ZRINIFILE, TIniFile.ReadRGB] Invalid RGB value! (Section: S, Key: Short, Value: FFC04)"}));
 }
 
 TEST(IniFileRead, CoordsForEveryAlignment) {
@@ -114,17 +80,17 @@ TEST(IniFileRead, CoordsForEveryAlignment) {
       "[C]\r\nX=320\r\nWidth=100\r\nAlignX=center\r\nY=400\r\nHeight=50\r\nAlignY=Bottom\r\n"
       "[R]\r\nX=639\r\nWidth=10\r\nAlignX=Right\r\n"
       "[Bad]\r\nX=5\r\nAlignX=middle\r\nAlignY=up\r\n");
-  TCoords c = ini.ReadCoords("C");
-  EXPECT_EQ(std::vector<int>({c.X1, c.Y1, c.X2, c.Y2}), std::vector<int>({270, 351, 369, 400}));
-  TCoords r = ini.ReadCoords("R");
-  // Height defaults to 640, not 480.
-  EXPECT_EQ(std::vector<int>({r.X1, r.Y1, r.X2, r.Y2}), std::vector<int>({630, 0, 639, 639}));
+  auto coords = [&ini](const char* section) {
+    TCoords c = ini.ReadCoords(section);
+    return std::vector<int>({c.X1, c.Y1, c.X2, c.Y2});
+  };
+  EXPECT_EQ(coords("C"), std::vector<int>({270, 351, 369, 400}));
+  EXPECT_EQ(coords("R"), std::vector<int>({630, 0, 639, 639}));  // height defaults to 640, not 480
   LogCapture log;
-  TCoords bad = ini.ReadCoords("Bad");
-  EXPECT_EQ(std::vector<int>({bad.X1, bad.Y1, bad.X2, bad.Y2}), std::vector<int>({5, 0, 644, 639}));
-  ASSERT_EQ(log.lines.size(), 2u);
-  EXPECT_EQ(log.lines[0], "[ZRINIFILE, TIniFile.ReadCoords] Invalid ALIGNX value (MIDDLE), using LEFT instead.");
-  EXPECT_EQ(log.lines[1], "[ZRINIFILE, TIniFile.ReadCoords] Invalid ALIGNY value (UP), using TOP instead.");
+  EXPECT_EQ(coords("Bad"), std::vector<int>({5, 0, 644, 639}));
+  EXPECT_EQ(log.lines, std::vector<std::string>(
+                           {"[ZRINIFILE, TIniFile.ReadCoords] Invalid ALIGNX value (MIDDLE), using LEFT instead.",
+                            "[ZRINIFILE, TIniFile.ReadCoords] Invalid ALIGNY value (UP), using TOP instead."}));
 }
 
 TEST(IniFileList, IterationAndMisuseWarnings) {
@@ -168,7 +134,7 @@ TEST(IniFileList, IterationAndMisuseWarnings) {
 
 TEST(IniFileWrite, WritesSaveTheWholeFileInWrittenForm) {
   TempDir dir;
-  std::string path = dir.File("w.ini");
+  std::string path = dir / "w.ini";
   {
     TIniFile ini(path, false);
     ini.WriteString("Box", "X", "10");
@@ -182,7 +148,7 @@ TEST(IniFileWrite, WritesSaveTheWholeFileInWrittenForm) {
     ini.EraseSection("gone");
     ini.WriteString("", "K", "v");  // nothing
   }
-  EXPECT_EQ(ReadAll(path),
+  EXPECT_EQ(ReadFileBytes(path),
             "[Box]\r\nX=11\r\nY=-4\r\nOn=Yes\r\nColour=FFC004\r\n\r\n"
             "[*Items]\r\nalpha\r\nbeta\r\n\r\n");
 
@@ -190,6 +156,9 @@ TEST(IniFileWrite, WritesSaveTheWholeFileInWrittenForm) {
   EXPECT_EQ(again.ReadInteger("Box", "X", 0), 11);
   EXPECT_EQ(again.ListItemCount("Items"), 2);
   EXPECT_EQ(again.FileName(), "");
+  TIniFile absent(dir / "absent.ini", true);  // a missing file starts empty
+  EXPECT_TRUE(absent.Sections().empty());
+  EXPECT_EQ(absent.ReadString("A", "B", "d"), "d");
 }
 
 TEST(IniFileWrite, DeletionsAndWriteMisuse) {
@@ -224,13 +193,6 @@ TEST(IniFileWrite, DeletionsAndWriteMisuse) {
   EXPECT_EQ(log.lines, expected);
   EXPECT_EQ(ini.ListItemCount("L"), 1);
   EXPECT_EQ(ini.ReadListItem("L", 0), "one");
-}
-
-TEST(IniFileParse, MissingFileStartsEmpty) {
-  TempDir dir;
-  TIniFile ini(dir.File("absent.ini"), true);
-  EXPECT_TRUE(ini.Sections().empty());
-  EXPECT_EQ(ini.ReadString("A", "B", "d"), "d");
 }
 
 }  // namespace

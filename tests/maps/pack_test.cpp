@@ -1,0 +1,198 @@
+// Map packs (member numbering, gaps, padding of small records), the authors'
+// text map format and the pack description.
+#include <gtest/gtest.h>
+
+#include "archive/mad_write.h"
+#include "core/stream.h"
+#include "maps/map_pack.h"
+#include "maps/map_source.h"
+#include "maps/pack_info.h"
+#include "maps/xmap_write.h"
+#include "test_support.h"
+
+namespace quarry {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A text-form map of the given size whose first cell is mark.
+Bytes TextMap(int width, int height, char mark, const std::string& name) {
+  std::string text = "MAPT\r\nWI" + std::to_string(width) + "\r\nHE" + std::to_string(height) + "\r\nMN" + name +
+                     "\r\nAUby " + name + "\r\n";
+  for (int y = 0; y < height; ++y) text += "MP" + std::string(1, y == 0 ? mark : '.') + std::string(width - 1, '#') + "\r\n";
+  text += "XX\r\n";
+  return {text.begin(), text.end()};
+}
+
+void WritePack(const std::string& path, const std::vector<std::pair<std::string, Bytes>>& members) {
+  TMADWrite writer(path);
+  for (const auto& [name, bytes] : members) writer.AddBytes(bytes, name);
+  ASSERT_TRUE(writer.Done());
+}
+
+TEST(MapPack, NumberingGapsAndMissingFiles) {
+  EXPECT_EQ(std::vector<std::string>({MapMemberName(1), MapMemberName(100), MapMemberName(1000)}),
+            std::vector<std::string>({"001.mpp", "100.mpp", "1000.mpp"}));
+  TempDir dir;
+  std::string pack = dir / "gap.qs";
+  WritePack(pack, {{"001.mpp", TextMap(20, 12, 'a', "one")},
+                   {"002.MPP", TextMap(20, 12, 'b', "two")},
+                   {"004.mpp", TextMap(20, 12, 'd', "four")}});
+  LogCapture log;
+  TMaps maps;
+  ASSERT_TRUE(maps.Load(pack));
+  ASSERT_EQ(maps.Count(), 2);  // a gap ends the pack
+  EXPECT_EQ(std::vector<std::string>({maps.GetMapName(0), maps.GetMapAuthor(1), maps.GetMapName(2), maps.GetMapName(-1)}),
+            std::vector<std::string>({"one", "by two", "", ""}));
+  EXPECT_EQ(maps.Map(1).FileCell(0, 0), 'b');
+  EXPECT_TRUE(log.Has("(MAP, TMaps.Load) Loading map file (" + pack + ")"));
+  EXPECT_EQ(log.lines.back(), "(MAP, TMaps.Load) 2 maps loaded.");
+
+  WritePack(pack = dir / "nofirst.qs", {{"002.mpp", TextMap(20, 12, 'b', "two")}, {"info", {'x'}}});
+  TMaps none;
+  EXPECT_TRUE(none.Load(pack));
+  EXPECT_EQ(none.Count(), 0);
+  EXPECT_EQ(log.lines.back(), "(MAP, TMaps.Load) 0 maps loaded.");
+
+  log.lines.clear();
+  TMaps missing;
+  EXPECT_FALSE(missing.Load(dir / "absent.qs"));
+  EXPECT_EQ(missing.Count(), 0);
+  EXPECT_EQ(log.lines, std::vector<std::string>({"{MAP, TMaps.Load} Can't open map file! (" + dir / "absent.qs" + ")"}));
+}
+
+TEST(MapPack, HundredTwentyMapsInNumberOrder) {
+  TempDir dir;
+  std::vector<std::pair<std::string, Bytes>> members;
+  // Stored out of order: the numbers, not the archive order, give the order.
+  for (int n = 120; n >= 1; --n) members.push_back({MapMemberName(n), TextMap(20, 12, '.', "map " + std::to_string(n))});
+  WritePack(dir / "big.qs", members);
+  TMaps maps;
+  ASSERT_TRUE(maps.Load(dir / "big.qs"));
+  ASSERT_EQ(maps.Count(), 120);
+  for (int i = 0; i < 120; ++i) EXPECT_EQ(maps.GetMapName(i), "map " + std::to_string(i + 1));
+}
+
+TEST(MapPack, EveryFormAndPaddingOfSmallAndBrokenRecords) {
+  TempDir dir;
+  TXMap source;
+  source.PadTo(20, 12, '.');
+  source.FileCells[0] = '*';
+  source.MapName = "binary";
+  WritePack(dir / "p.qs", {{"001.mpp", TextMap(5, 3, '*', "small")}, {"002.mpp", {'n', 'o', 't'}},
+                           {"003.mpp", TextMap(30, 14, '*', "big")}, {"004.mpp", WriteXMapBinary(source, false)},
+                           {"005.mpp", WriteXMapBinary(source, true)}});
+  LogCapture log;
+  TMaps maps;
+  ASSERT_TRUE(maps.Load(dir / "p.qs"));
+  ASSERT_EQ(maps.Count(), 5);
+  std::vector<uint16_t> small(240, '#');  // the 5 x 3 cells in the corner, walls around
+  small[0] = '*';
+  small[20] = small[40] = '.';
+  EXPECT_EQ(std::make_tuple(maps.Map(0).Width, maps.Map(0).Height, maps.Map(0).FileCells, maps.Map(0).WorkingCells.size()),
+            std::make_tuple(20, 12, small, 240u));
+  EXPECT_TRUE(log.Has("[MAP, TMaps.Load] Map 1 is smaller than 20 x 12 (5 x 3), padded with walls."));
+  EXPECT_EQ(maps.Map(1).Status, "Not an XMAP file!");  // the status is kept for the caller
+  EXPECT_EQ(maps.Map(1).FileCells, std::vector<uint16_t>(240, '#'));
+  EXPECT_EQ(std::make_tuple(maps.Map(2).Width, maps.Map(2).Height), std::make_tuple(30, 14));  // larger ones stay
+  for (int i = 3; i < 5; ++i) {
+    EXPECT_EQ(maps.Map(i).FileCells, source.FileCells);
+    EXPECT_EQ(maps.GetMapName(i), "binary");
+  }
+}
+
+std::string Source(const std::vector<std::string>& rows, const std::string& header = "name: N\nauthor: A\n",
+                   const std::string& footer = "") {
+  std::string text = header;
+  for (const std::string& row : rows) text += row + "\n";
+  return text + footer;
+}
+
+std::vector<std::string> GoodRows() {
+  std::vector<std::string> rows(12, "#" + std::string(18, ' ') + "#");
+  rows[0] = std::string(20, '#');
+  rows[1] = "#*   $        @    #";
+  rows[10] = "#                 !#";
+  rows[11] = std::string(20, '%');
+  return rows;
+}
+
+// The one problem of a source, as "line: message".
+std::string Only(const std::string& text) {
+  TMapSource map;
+  std::vector<TSourceProblem> problems;
+  EXPECT_FALSE(ParseMapSource(text, map, problems));
+  if (problems.size() != 1) return std::to_string(problems.size()) + " problems";
+  return std::to_string(problems[0].Line) + ": " + problems[0].Message;
+}
+
+// The good map with one character changed; row 0 is on line 3.
+std::string Changed(int row, int column, char c) {
+  std::vector<std::string> rows = GoodRows();
+  rows[row][column] = c;
+  return Source(rows);
+}
+
+TEST(MapSource, GoodMapWithSolutionAndComments) {
+  TMapSource map;
+  std::vector<TSourceProblem> problems;
+  ASSERT_TRUE(ParseMapSource(Source(GoodRows(), "; c\nname:  The Map \r\nAuthor: Me\n\n", "\nsolution: RR\nsolution:DD\n"),
+                             map, problems));
+  EXPECT_EQ(std::make_tuple(map.Name, map.Author, map.Solution, map.RowLines.front()),
+            std::make_tuple("The Map", "Me", "RR\nDD", 5));
+  TXMap record = MapSourceToXMap(map);
+  EXPECT_EQ(std::make_tuple(record.Width, record.Height, record.MapName), std::make_tuple(20, 12, "The Map"));
+  EXPECT_EQ(std::make_tuple(record.FileCell(1, 1), record.FileCell(14, 1), record.FileCell(0, 11)),
+            std::make_tuple('*', '@', '%'));
+}
+
+TEST(MapSource, EachProblemNamesItsLine) {
+  std::vector<std::string> rows = GoodRows();
+  rows[3].pop_back();
+  EXPECT_EQ(Only(Source(rows)), "6: row is 19 characters wide, expected 20");
+  EXPECT_EQ(Only(Changed(4, 3, 'x')), "7: unknown element character 'x' in column 4");
+  EXPECT_EQ(Only(Changed(4, 3, '\t')), "7: unknown element character byte 0x09 in column 4");
+  EXPECT_EQ(Only(Changed(5, 19, ' ')), "8: the border must be '#' or '%', found ' ' in column 20");
+  EXPECT_EQ(Only(Changed(0, 7, '!')), "3: the border must be '#' or '%', found '!' in column 8");
+  EXPECT_EQ(Only(Changed(6, 5, '*')), "9: a second player start '*' in column 6 (the first is on line 4)");
+  EXPECT_EQ(Only(Changed(1, 1, ' ')), "14: the map has no player start '*'");
+  EXPECT_EQ(Only(Changed(10, 18, ' ')), "14: the map has no exit '!'");
+  rows = GoodRows();
+  rows.push_back(rows.back());
+  EXPECT_EQ(Only(Source(rows)), "15: more than 12 map rows");
+  rows.resize(11);
+  TMapSource map;
+  std::vector<TSourceProblem> problems;
+  EXPECT_FALSE(ParseMapSource(Source(rows), map, problems));
+  EXPECT_EQ(problems.at(0).Message, "expected 12 map rows, found 11");
+
+  EXPECT_EQ(Only(Source(GoodRows(), "author: A\n")), "13: missing 'name:' line");
+  EXPECT_EQ(Only(Source(GoodRows(), "name: N\nname: M\nauthor: A\n")), "2: duplicate 'name:' line");
+  EXPECT_EQ(Only(Source(GoodRows(), "name: N\nauthor:\n")), "2: 'author:' has no text");
+  EXPECT_EQ(Only(Source(GoodRows(), "name: N\nauthor: A\ntitle: T\n")), "3: unknown key 'title:'");
+}
+
+TEST(PackInfo, DescriptionSourceAndWrittenBytes) {
+  TPackSource pack;
+  std::vector<TSourceProblem> problems;
+  ASSERT_TRUE(ParsePackSource("title: Big One\r\n; note\nauthor: Me\n", pack, problems));
+  EXPECT_EQ(std::make_tuple(pack.Title, pack.Author), std::make_tuple("Big One", "Me"));
+  EXPECT_FALSE(ParsePackSource("title: X\nsome text\n", pack, problems));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].Line, 2);
+  EXPECT_EQ(problems[1].Message, "missing 'author:' line");
+
+  std::string text = WritePackInfo("T", "A", 3);
+  EXPECT_EQ(text, "Quarrystar level pack\r\nT\r\nA\r\n\r\n\r\n0\r\n1\r\n2\r\n!END\r\n");
+  TMemoryStream stream(text.data(), text.size());
+  TPackInfo info = ReadPackInfo(stream);
+  EXPECT_EQ(std::make_tuple(info.Title, info.Author, info.MapNumbers),
+            std::make_tuple("T", "A", std::vector<int>({0, 1, 2})));
+  text = "x\r\n Title \r\nBy\r\n\r\n\r\n 4 \r\n1\r\n\r\n9\r\n";  // an empty line ends the list
+  TMemoryStream other(text.data(), text.size());
+  info = ReadPackInfo(other);
+  EXPECT_EQ(std::make_tuple(info.Title, info.MapNumbers), std::make_tuple(std::string("Title"), std::vector<int>({4, 1})));
+}
+
+}  // namespace
+}  // namespace quarry
