@@ -1,108 +1,143 @@
-// Helpers for the audio tests: captured log lines, a throwing stop handler,
-// private temporary folders, synthesized sounds and modules, archives built
-// in the test, and the output of SDL's disk audio driver.
+// Audio test helpers: synthesized sounds and modules, archives, a throwing
+// stop handler, and SDL's disk audio driver read back as samples.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <memory>
+#include <chrono>
+#include <span>
 #include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
+#include <thread>
 
+#include "archive/mad_write.h"
+#include "audio/wav_writer.h"
 #include "audio/xm_writer.h"
+#include "core/program.h"
+#include "test_support.h"
 
 namespace quarry::test {
 
-// Collects log lines while alive.
-class LogCapture {
-public:
-  LogCapture();
-  ~LogCapture();
-  const std::vector<std::string>& Lines() const { return lines_; }
-  size_t Count(const std::string& line) const;
-  size_t CountContaining(const std::string& part) const;
-  void Clear() { lines_.clear(); }
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
 
-private:
-  std::vector<std::string> lines_;
-};
+// Lines equal to line (LogCapture::Count matches parts of lines).
+inline size_t Exact(const LogCapture& log, const std::string& line) {
+  return static_cast<size_t>(std::count(log.lines.begin(), log.lines.end(), line));
+}
 
-// What StopMissingData throws while a StopCatcher is alive.
 struct Stopped : std::runtime_error {
-  Stopped(const std::string& message, const std::string& tag)
-      : std::runtime_error(message), tag(tag) {}
+  Stopped(const std::string& message, const std::string& tag) : std::runtime_error(message), tag(tag) {}
   std::string tag;
 };
-
-class StopCatcher {
-public:
-  StopCatcher();
-  ~StopCatcher();
+// StopMissingData throws Stopped while this lives.
+struct StopCatcher {
+  StopCatcher() { SetStopHandler([](const std::string& m, const std::string& t) { throw Stopped(m, t); }); }
+  ~StopCatcher() { SetStopHandler(nullptr); }
 };
 
-// A fresh folder, removed with everything in it when the object goes.
-class TempDir {
-public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& Path() const { return path_; }
-  std::vector<std::string> Entries() const;  // file names inside
+inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
+inline void WriteFile(const fs::path& path, const Bytes& bytes) { WriteFileBytes(path, {bytes.begin(), bytes.end()}); }
 
-private:
-  std::filesystem::path path_;
-};
+// A mono 16-bit WAV of frames points of one value.
+inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {
+  return WriteWav(std::vector<int16_t>(frames, value), 1, rate);
+}
 
-void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadFile(const std::filesystem::path& path);
+// 4 channels, each with a looping square note on row 0 and a note-off on row
+// 1; rows x speed ticks at bpm, so it repeats when played looping.
+inline XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm = 125) {
+  XmModule module;
+  module.name = "beep", module.speed = speed, module.bpm = bpm, module.orders = {0};
+  XmPattern pattern;
+  pattern.rows = rows;
+  for (uint16_t ch = 0; ch < 4; ++ch) {
+    pattern.At(0, ch, 4) = XmCell{XmNote(4, ch * 4), 1, 0, 0, 0};
+    if (rows > 1) pattern.At(1, ch, 4).note = kXmNoteOff;
+  }
+  module.patterns.push_back(pattern);
+  XmInstrument square;
+  for (int i = 0; i < 64; ++i) square.sample.points.push_back(i < 32 ? 6000 : -6000);
+  square.sample.loopLength = 64;
+  module.instruments.push_back(square);
+  return module;
+}
 
-// A mono 16-bit WAV at rate holding frames points of the constant value.
-std::vector<uint8_t> ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100);
+inline std::string WriteArchive(const fs::path& path, const std::vector<std::pair<std::string, Bytes>>& members) {
+  TMADWrite archive(path.string());
+  for (const auto& [name, bytes] : members) archive.AddBytes(std::span<const uint8_t>(bytes), name);
+  archive.Done();
+  return path.string();
+}
 
-// A 4-channel module: every pattern-length beat one note on channel 1 (a
-// looping square wave), a note-off one row later, then silent rows; rows x
-// speed ticks at bpm. It repeats when played with looping on.
-XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm = 125);
-
-// A MAD archive file with the members (name, bytes) at path.
-void WriteArchive(const std::filesystem::path& path,
-                  const std::vector<std::pair<std::string, std::vector<uint8_t>>>& members);
-
-// Routes SDL's audio to the disk driver writing into dir; the output is then
-// 16-bit stereo frames at 44100 Hz, written about twenty times faster than
-// real time.
+// SDL's disk driver: 16-bit stereo frames at 44100 Hz into dir/mixed.raw,
+// about twenty times faster than real time.
 class DiskAudio {
 public:
-  explicit DiskAudio(const std::filesystem::path& dir);
-  ~DiskAudio();
-  const std::filesystem::path& File() const { return file_; }
-  bool Exists() const;
-  uintmax_t Size() const;
-  // Waits until the driver has written at least frames more frames than now.
-  // False after a generous deadline (a stuck device).
-  bool WaitFrames(size_t frames) const;
-  // The frames written so far (left, right, ...).
-  std::vector<int16_t> Samples() const;
+  explicit DiskAudio(const fs::path& dir) : file_(dir / "mixed.raw") {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "1", 1);
+  }
+  ~DiskAudio() { unsetenv("SDL_DISKAUDIOFILE"); unsetenv("SDL_DISKAUDIODELAY"); }
+  bool Exists() const { return fs::exists(file_); }
+  size_t Frames() const {
+    std::error_code error;
+    const uintmax_t size = fs::file_size(file_, error);
+    return error ? 0 : size / 4;
+  }
+  // Waits for the driver's thread to write frames more; false after a
+  // deadline far beyond the expected fraction of a second (a stuck device).
+  bool WaitFrames(size_t frames) const {
+    const size_t target = Frames() + frames;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Frames() < target) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+  std::vector<int16_t> Samples() const {  // left, right, ...
+    const std::string bytes = ReadFileBytes(file_);
+    std::vector<int16_t> samples(bytes.size() / 4 * 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+      samples[i] = static_cast<int16_t>(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
+    }
+    return samples;
+  }
 
 private:
-  std::filesystem::path file_;
+  fs::path file_;
 };
 
-// Statistics of a captured stretch of stereo output.
+// Statistics of the frames [from, to) of stereo output.
 struct Sound {
-  size_t first = 0;      // first frame with a non-zero sample
-  size_t last = 0;       // last such frame
-  size_t nonZero = 0;    // frames with a non-zero sample
-  int maxLeft = 0;       // largest magnitude per side
-  int maxRight = 0;
-  double energyLeft = 0;
-  double energyRight = 0;
+  size_t first = 0, last = 0, nonZero = 0;  // frames with a non-zero sample
+  int maxLeft = 0, maxRight = 0;             // largest magnitude per side
+  double energyLeft = 0, energyRight = 0;
   size_t Span() const { return nonZero ? last - first + 1 : 0; }
 };
-Sound Analyse(const std::vector<int16_t>& samples, size_t fromFrame = 0,
-              size_t toFrame = SIZE_MAX);
-// Number of bursts of sound separated by at least gapFrames silent frames.
-size_t CountBursts(const std::vector<int16_t>& samples, size_t gapFrames);
+inline Sound Analyse(const std::vector<int16_t>& samples, size_t from = 0, size_t to = SIZE_MAX) {
+  Sound s;
+  for (size_t f = from; f < std::min(samples.size() / 2, to); ++f) {
+    const int left = samples[2 * f], right = samples[2 * f + 1];
+    if (left == 0 && right == 0) continue;
+    if (s.nonZero++ == 0) s.first = f;
+    s.last = f;
+    s.maxLeft = std::max(s.maxLeft, std::abs(left));
+    s.maxRight = std::max(s.maxRight, std::abs(right));
+    s.energyLeft += double(left) * left;
+    s.energyRight += double(right) * right;
+  }
+  return s;
+}
+
+// Bursts of sound separated by at least gap silent frames.
+inline size_t CountBursts(const std::vector<int16_t>& samples, size_t gap) {
+  size_t bursts = 0, silent = gap;
+  for (size_t f = 0; f < samples.size() / 2; ++f) {
+    if (samples[2 * f] == 0 && samples[2 * f + 1] == 0) { ++silent; continue; }
+    if (silent >= gap) ++bursts;
+    silent = 0;
+  }
+  return bursts;
+}
 
 }  // namespace quarry::test

@@ -3,46 +3,43 @@
 #include "audio/zr_sdl_a.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 #include "archive/mad.h"
 #include "audio/music_collection.h"
 #include "audio/wave_collection.h"
-#include "audio/xm_writer.h"
 #include "audio_test_support.h"
-#include "core/stream.h"
 
 namespace quarry {
 namespace {
 
 using test::Analyse;
-using test::DiskAudio;
-using test::TempDir;
+using test::ToBytes;
+using Lines = std::vector<std::string>;
 
 constexpr size_t kBoomFrames = 4410;  // 0.1 s
 constexpr size_t kMargin = 8192;      // two device buffers and the file's own buffering
 
 class AudioTest : public ::testing::Test {
 protected:
+  void SetUp() override { std::filesystem::create_directories(dir.Path() / "out"); }
   void TearDown() override {
     SoundFree();
     AudioAvailable = false;
     SetSoundVersionOverride(std::nullopt);
     unsetenv("SDL_AUDIODRIVER");
   }
-
-  std::string Archive(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& members) {
-    const auto path = dir.Path() / ("archive" + std::to_string(++archives) + ".mad");
-    test::WriteArchive(path, members);
-    return path.string();
+  std::string Archive(const std::vector<std::pair<std::string, test::Bytes>>& members) {
+    return test::WriteArchive(dir / ("archive" + std::to_string(++archives) + ".mad"), members);
+  }
+  void StartAudio() {
+    Init_Audio();
+    ASSERT_TRUE(AudioAvailable);
+    log.lines.clear();
   }
 
   TempDir dir;
-  TempDir output;
-  DiskAudio disk{output.Path()};
-  test::LogCapture log;
+  test::DiskAudio disk{dir.Path() / "out"};
+  LogCapture log;
   int archives = 0;
 };
 
@@ -50,255 +47,185 @@ TEST_F(AudioTest, AnotherVersionLeavesAudioOffAndEverythingSilent) {
   SetSoundVersionOverride(0x00020001);
   Init_Audio();
   EXPECT_FALSE(AudioAvailable);
-  EXPECT_EQ(log.Lines(), std::vector<std::string>{"{ZR_SDL_A, Init_Audio} BASS V2.1 was not loaded."});
-  log.Clear();
-
-  const auto wav = dir.Path() / "boom.wav";
+  EXPECT_EQ(log.lines, Lines{"{ZR_SDL_A, Init_Audio} BASS V2.1 was not loaded."});
+  log.lines.clear();
+  const auto wav = dir / "boom.wav";
   test::WriteFile(wav, test::ConstantWav(10000, 100));
-  EXPECT_EQ(LoadWave(wav.string(), false), 0u);
-  EXPECT_EQ(LoadMusic(wav.string()), 0u);
+  EXPECT_EQ(LoadWave(wav, false), 0u);
+  EXPECT_EQ(LoadMusic(wav), 0u);
   PlayMusic(1);
   StopMusic(1);
   FreeMusic(1);
-  EXPECT_TRUE(log.Lines().empty());
+  EXPECT_TRUE(log.lines.empty());
   EXPECT_FALSE(disk.Exists());  // the device was never opened
-}
 
-TEST_F(AudioTest, TheEnvironmentCanReportAnotherVersion) {
-  setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);
+  SetSoundVersionOverride(std::nullopt);
+  setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);  // the environment can report another version
   EXPECT_EQ(SoundGetVersion(), 0x00010001u);
   unsetenv("QUARRY_SOUND_VERSION");
   EXPECT_EQ(SoundGetVersion(), kSoundVersion);
 }
 
-TEST_F(AudioTest, NoUsableDeviceLeavesAudioOff) {
+TEST_F(AudioTest, StartsTheDeviceOrReportsThatNoneIsUsable) {
+  Init_Audio();
+  ASSERT_TRUE(AudioAvailable);
+  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
+  EXPECT_TRUE(disk.Exists());
+  log.lines.clear();
+  FreeAudioDevice();
+  EXPECT_FALSE(SoundDeviceOpen());
+  EXPECT_TRUE(log.lines.empty());  // freeing writes no line
+
+  AudioAvailable = false;
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   Init_Audio();
   EXPECT_FALSE(AudioAvailable);
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.",
-                                                   "{ZR_SDL_A, Init_Audio} BASS: Can't initialize device!"}));
+  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "{ZR_SDL_A, Init_Audio} BASS: Can't initialize device!"}));
 }
 
-TEST_F(AudioTest, StartsTheDeviceAndFreesItWithoutALogLine) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.",
-                                                   "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
-  EXPECT_TRUE(disk.Exists());
-  log.Clear();
-  FreeAudioDevice();
-  EXPECT_FALSE(SoundDeviceOpen());
-  EXPECT_TRUE(log.Lines().empty());
-}
-
-TEST_F(AudioTest, APlayedWaveIsMixedWithItsLengthVolumeAndPan) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  const std::string list =
-      "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Left\r\nVOLUME=50\r\nPAN=-100\r\n\r\n"
-      "ITEM\r\nNAME=Right\r\nPAN=60\r\n\r\n!END\r\n";
-  TMad archive(Archive({{"waves.ini", {list.begin(), list.end()}},
+TEST_F(AudioTest, PlayedWavesAreMixedWithTheirLengthVolumePanAndMax) {
+  StartAudio();
+  TMad archive(Archive({{"waves.ini", ToBytes("[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Left\r\nVOLUME=50\r\n"
+                                              "PAN=-100\r\n\r\nITEM\r\nNAME=Right\r\nPAN=60\r\n\r\n"
+                                              "ITEM\r\nNAME=One\r\n\r\nITEM\r\nNAME=Three\r\nMAX=3\r\n\r\n!END\r\n")},
                         {"boom.wav", test::ConstantWav(10000, kBoomFrames)}}));
   TWaveCollection waves(16);
   waves.LoadList("waves.ini", archive);
-  ASSERT_EQ(waves.Count(), 2u);
-
-  const size_t before = disk.Size() / 4;
-  waves.Play("Left");
-  ASSERT_TRUE(disk.WaitFrames(kBoomFrames + kMargin));
-  const size_t between = disk.Size() / 4;
-  waves.Play("Right");
-  ASSERT_TRUE(disk.WaitFrames(kBoomFrames + kMargin));
+  ASSERT_EQ(waves.Count(), 4u);
+  // Each step plays, then waits until the sound is surely all out.
+  std::vector<size_t> marks{disk.Frames()};
+  for (const Lines& plays : {Lines{"Left"}, Lines{"Right"}, Lines{"One", "One"}, Lines{"Three", "Three"}}) {
+    for (const auto& name : plays) waves.Play(name);
+    ASSERT_TRUE(disk.WaitFrames(plays.size() * kBoomFrames + kMargin));
+    marks.push_back(disk.Frames());
+  }
   FreeAudioDevice();
   const auto samples = disk.Samples();
 
-  const auto left = Analyse(samples, before, between);
+  const auto left = Analyse(samples, marks[0], marks[1]);
   EXPECT_EQ(left.nonZero, kBoomFrames);
   EXPECT_EQ(left.Span(), kBoomFrames);
-  EXPECT_EQ(left.maxLeft, 5000);
-  EXPECT_EQ(left.maxRight, 0);
-
-  const auto right = Analyse(samples, between);
+  EXPECT_EQ(std::pair(left.maxLeft, left.maxRight), std::pair(5000, 0));
+  const auto right = Analyse(samples, marks[1], marks[2]);
   EXPECT_EQ(right.nonZero, kBoomFrames);
-  EXPECT_EQ(right.maxLeft, 4000);
-  EXPECT_EQ(right.maxRight, 10000);
+  EXPECT_EQ(std::pair(right.maxLeft, right.maxRight), std::pair(4000, 10000));
   EXPECT_GT(right.energyRight, 6 * right.energyLeft);
-  EXPECT_EQ(Analyse(samples).nonZero, 2 * kBoomFrames);  // nothing else was ever mixed
-}
-
-TEST_F(AudioTest, OnePlayAtATimeReplacesTheRunningPlayInsteadOfStacking) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  const std::string list =
-      "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=One\r\n\r\n"
-      "ITEM\r\nNAME=Three\r\nMAX=3\r\n\r\n";
-  TMad archive(Archive({{"waves.ini", {list.begin(), list.end()}},
-                        {"boom.wav", test::ConstantWav(10000, kBoomFrames)}}));
-  TWaveCollection waves(16);
-  waves.LoadList("waves.ini", archive);
-
-  const size_t before = disk.Size() / 4;
-  waves.Play("One");
-  waves.Play("One");
-  ASSERT_TRUE(disk.WaitFrames(2 * kBoomFrames + kMargin));
-  const size_t between = disk.Size() / 4;
-  waves.Play("Three");
-  waves.Play("Three");
-  ASSERT_TRUE(disk.WaitFrames(2 * kBoomFrames + kMargin));
-  FreeAudioDevice();
-  const auto samples = disk.Samples();
-
-  const auto one = Analyse(samples, before, between);
+  EXPECT_EQ(Analyse(samples, 0, marks[2]).nonZero, 2 * kBoomFrames);  // nothing else was mixed
+  const auto one = Analyse(samples, marks[2], marks[3]);
   EXPECT_EQ(one.maxLeft, 10000);           // never summed
   EXPECT_LT(one.Span(), 2 * kBoomFrames);  // the second play cut the first short
-  EXPECT_EQ(Analyse(samples, between).maxLeft, 20000);  // MAX=3 lets them sound together
-}
-
-std::string MusicList() {
-  return "[MusicCollection]\r\nSONGS\r\nbeep=music\\beep.xm\r\n\r\nORDERS\r\nLIST=beep\r\n\r\n!END\r\n";
+  EXPECT_EQ(Analyse(samples, marks[3]).maxLeft, 20000);  // MAX=3 lets them sound together
 }
 
 TEST_F(AudioTest, AModulePlaysLoopsAndStopsThroughTheMusicCollection) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  const auto xm = WriteXm(test::BeepModule(4, 3, 125));  // 0.24 s: one beep, then silence
-  const std::string list = MusicList();
-  TMad archive(Archive({{"muzax.ini", {list.begin(), list.end()}}, {"beep.xm", xm}}));
+  StartAudio();
+  TMad archive(Archive({{"muzax.ini", ToBytes("[MusicCollection]\r\nSONGS\r\nbeep=music\\beep.xm\r\n\r\n"
+                                              "ORDERS\r\nLIST=beep\r\n\r\n!END\r\n")},
+                        {"beep.xm", WriteXm(test::BeepModule(4, 3, 125))}}));  // 0.24 s: one beep, then silence
   TMusicCollection music(16);
   music.LoadList("muzax.ini", archive);
   ASSERT_EQ(music.Count(), 1u);
-  EXPECT_EQ(log.Count("(ZR_SDL_A, LoadMusic) BASS: Loading beep.xm was successful"), 1u);
+  EXPECT_EQ(test::Exact(log, "(ZR_SDL_A, LoadMusic) BASS: Loading beep.xm was successful"), 1u);
 
   std::string song;
   music.GetOrderItem("LIST", 1, song);
-  const size_t before = disk.Size() / 4;
+  const size_t before = disk.Frames();
   music.Play(song);
   ASSERT_TRUE(disk.WaitFrames(44100));  // a second: four times the module's length
   music.Stop(song);
-  const size_t stopped = disk.Size() / 4;
+  const size_t stopped = disk.Frames();
   ASSERT_TRUE(disk.WaitFrames(3 * kMargin));
   FreeAudioDevice();
   AudioAvailable = false;  // the collection's destructor stays quiet
   const auto samples = disk.Samples();
-
   const std::vector<int16_t> playing(samples.begin() + 2 * before, samples.begin() + 2 * stopped);
-  EXPECT_GE(test::CountBursts(playing, 2000), 3u);  // the beep came back: the module looped
+  EXPECT_GE(test::CountBursts(playing, 2000), 3u);             // the beep came back: the module looped
   EXPECT_EQ(Analyse(samples, stopped + kMargin).nonZero, 0u);  // and stopping silenced it
-  EXPECT_EQ(log.Count("(ZR_SDL_A, PlayMusic) BASS: Music started."), 1u);
-  EXPECT_EQ(log.Count("(ZR_SDL_A, StopMusic) BASS: Music stopped."), 1u);
+  EXPECT_EQ(test::Exact(log, "(ZR_SDL_A, PlayMusic) BASS: Music started."), 1u);
+  EXPECT_EQ(test::Exact(log, "(ZR_SDL_A, StopMusic) BASS: Music stopped."), 1u);
 }
 
-TEST_F(AudioTest, AModuleThatCannotLoadTurnsAllSoundOff) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  const std::string waveList = "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n";
-  const std::string musicList =
-      "[MusicCollection]\r\nSONGS\r\nbad=bad.xm\r\ngood=good.xm\r\n\r\n";
-  const std::vector<uint8_t> junk(600, 0x5A);
-  TMad archive(Archive({{"waves.ini", {waveList.begin(), waveList.end()}},
+TEST_F(AudioTest, AModuleThatCannotLoadOrAWaveThatCannotPlayTurnsAllSoundOff) {
+  StartAudio();
+  TMad archive(Archive({{"waves.ini", ToBytes("[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n")},
                         {"boom.wav", test::ConstantWav(10000, 100)},
-                        {"muzax.ini", {musicList.begin(), musicList.end()}},
-                        {"bad.xm", junk},
+                        {"muzax.ini", ToBytes("[MusicCollection]\r\nSONGS\r\nbad=bad.xm\r\ngood=good.xm\r\n\r\n")},
+                        {"bad.xm", test::Bytes(600, 0x5A)},
                         {"good.xm", WriteXm(test::BeepModule())}}));
   TWaveCollection waves(16);
   waves.LoadList("waves.ini", archive);
   TMusicCollection music(16);
-  log.Clear();
+  log.lines.clear();
   music.LoadList("muzax.ini", archive);
-  EXPECT_EQ(log.Lines(), std::vector<std::string>{"{ZR_SDL_A, LoadMusic} BASS: Loading bad.xm failed"});
+  EXPECT_EQ(log.lines, Lines{"{ZR_SDL_A, LoadMusic} BASS: Loading bad.xm failed"});
   EXPECT_FALSE(AudioAvailable);
   EXPECT_FALSE(SoundDeviceOpen());
   EXPECT_EQ(music.Count(), 2u);
-
-  log.Clear();
+  log.lines.clear();
   waves.Play("Boom");
   music.Play("good");
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                             "[ZR_SDL_W, TWaveCollection.Play] Wave not found! (Boom)",
-                             "[ZR_SDL_M, TMusicCollection.Play] Music not found! (good)"}));
-}
+  EXPECT_EQ(log.lines, (Lines{"[ZR_SDL_W, TWaveCollection.Play] Wave not found! (Boom)",
+                              "[ZR_SDL_M, TMusicCollection.Play] Music not found! (good)"}));
 
-TEST_F(AudioTest, AWaveThatCannotPlayTurnsAllSoundOff) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  TWaveCollection waves(16);
-  waves.Add(0, "Broken");  // a sample that never loaded
-  waves.Play("Broken");
-  EXPECT_EQ(log.Count("{ZR_SDL_W, TWaveCollection.Play} Cannot play wave! (Broken)"), 1u);
+  StartAudio();
+  TWaveCollection broken(16);
+  broken.Add(0, "Broken");  // a sample that never loaded
+  broken.Play("Broken");
+  EXPECT_EQ(test::Exact(log, "{ZR_SDL_W, TWaveCollection.Play} Cannot play wave! (Broken)"), 1u);
   EXPECT_FALSE(AudioAvailable);
   EXPECT_FALSE(SoundDeviceOpen());
 }
 
-TEST_F(AudioTest, MusicCallsLogWhileAudioIsOn) {
-  Init_Audio();
-  const auto path = dir.Path() / "song.xm";
-  test::WriteFile(path, WriteXm(test::BeepModule()));
-  log.Clear();
-  const SoundHandle song = LoadMusic(path.string());
-  ASSERT_NE(song, 0u);
-  PlayMusic(song);
-  StopMusic(song);
-  FreeMusic(song);
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                             "(ZR_SDL_A, LoadMusic) BASS: Loading " + path.string() + " was successful",
-                             "(ZR_SDL_A, PlayMusic) BASS: Music started.",
-                             "(ZR_SDL_A, StopMusic) BASS: Music stopped.",
-                             "(ZR_SDL_A, FreeMusic) BASS: Music freed."}));
-  EXPECT_FALSE(SoundChannelPlay(song, true));  // the handle is gone
-}
-
-TEST_F(AudioTest, TheFileFormOfLoadWaveReportsSuccessAndFailure) {
-  Init_Audio();
-  const auto good = dir.Path() / "good.wav";
-  const auto bad = dir.Path() / "bad.wav";
+TEST_F(AudioTest, TheFileFormsLoadAndLogWhileAudioIsOn) {
+  StartAudio();
+  const auto song = dir / "song.xm", good = dir / "good.wav", bad = dir / "bad.wav";
+  test::WriteFile(song, WriteXm(test::BeepModule()));
   test::WriteFile(good, test::ConstantWav(1000, 100, 22050));
   test::WriteFile(bad, {'R', 'I', 'F', 'F', 1, 2, 3});
-  log.Clear();
-  const SoundHandle handle = LoadWave(good.string(), true);
-  ASSERT_NE(handle, 0u);
-  EXPECT_EQ(LoadWave(bad.string(), false), 0u);
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                             "(ZR_SDL_A, LoadWave) BASS: Loading " + good.string() + " was successful",
-                             "[ZR_SDL_A, LoadWave] BASS: Loading " + bad.string() + " failed"}));
+  const SoundHandle music = LoadMusic(song);
+  ASSERT_NE(music, 0u);
+  PlayMusic(music);
+  StopMusic(music);
+  FreeMusic(music);
+  EXPECT_FALSE(SoundChannelPlay(music, true));  // the handle is gone
+  const SoundHandle wave = LoadWave(good, true);
+  ASSERT_NE(wave, 0u);
+  EXPECT_EQ(LoadWave(bad, false), 0u);
+  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, LoadMusic) BASS: Loading " + song + " was successful",
+                              "(ZR_SDL_A, PlayMusic) BASS: Music started.", "(ZR_SDL_A, StopMusic) BASS: Music stopped.",
+                              "(ZR_SDL_A, FreeMusic) BASS: Music freed.",
+                              "(ZR_SDL_A, LoadWave) BASS: Loading " + good + " was successful",
+                              "[ZR_SDL_A, LoadWave] BASS: Loading " + bad + " failed"}));
   EXPECT_TRUE(AudioAvailable);  // a bad sample is no reason to go silent
-
   SoundSample info;
-  ASSERT_TRUE(SoundSampleGetInfo(handle, info));
-  EXPECT_EQ(info.freq, 22050u);
-  EXPECT_EQ(info.max, 3u);
-  EXPECT_EQ(info.flags, kSampleOverPos | kSampleLoop);
+  ASSERT_TRUE(SoundSampleGetInfo(wave, info));
+  EXPECT_EQ(std::tie(info.freq, info.max, info.flags), std::make_tuple(22050u, 3u, kSampleOverPos | kSampleLoop));
   EXPECT_EQ(info.length, 100u * 4);  // converted to 16-bit stereo
 }
 
 TEST_F(AudioTest, LoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
-  Init_Audio();
-  ASSERT_TRUE(AudioAvailable);
-  TMad archive(Archive({{"boom.wav", test::ConstantWav(10000, 100)},
-                        {"song.xm", WriteXm(test::BeepModule())}}));
-  TempDir work;
-  TempDir tmp;
-  const std::vector<uint8_t> mine = {'m', 'i', 'n', 'e'};
-  test::WriteFile(work.Path() / "temp.wav", mine);
-  test::WriteFile(work.Path() / "temp.xm", mine);
+  StartAudio();
+  TMad archive(Archive({{"boom.wav", test::ConstantWav(10000, 100)}, {"song.xm", WriteXm(test::BeepModule())}}));
+  const auto work = dir.Path() / "work", tmp = dir.Path() / "tmp";
+  std::filesystem::create_directories(work);
+  std::filesystem::create_directories(tmp);
+  WriteFileBytes(work / "temp.wav", "mine");
+  WriteFileBytes(work / "temp.xm", "mine");
   const auto oldWork = std::filesystem::current_path();
-  std::filesystem::current_path(work.Path());
   const char* oldTmp = std::getenv("TMPDIR");
   const std::string savedTmp = oldTmp ? oldTmp : "";
-  setenv("TMPDIR", tmp.Path().c_str(), 1);
-
+  std::filesystem::current_path(work);
+  setenv("TMPDIR", tmp.c_str(), 1);
   const SoundHandle wave = LoadWave("boom.wav", false, archive);
   const SoundHandle song = LoadMusic("song.xm", archive);
-
-  if (oldTmp) setenv("TMPDIR", savedTmp.c_str(), 1); else unsetenv("TMPDIR");
+  oldTmp ? setenv("TMPDIR", savedTmp.c_str(), 1) : unsetenv("TMPDIR");
   std::filesystem::current_path(oldWork);
   EXPECT_NE(wave, 0u);
   EXPECT_NE(song, 0u);
-  EXPECT_TRUE(tmp.Entries().empty());
-  auto names = work.Entries();
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"temp.wav", "temp.xm"}));
-  EXPECT_EQ(test::ReadFile(work.Path() / "temp.wav"), mine);
-  EXPECT_EQ(test::ReadFile(work.Path() / "temp.xm"), mine);
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}), 2);
+  EXPECT_EQ(ReadFileBytes(work / "temp.wav"), "mine");
+  EXPECT_EQ(ReadFileBytes(work / "temp.xm"), "mine");
 }
 
 }  // namespace
