@@ -27,6 +27,17 @@ void AppendEntry(Bytes& list, const std::string& name, uint32_t start, uint32_t 
   list.push_back(marker);
 }
 
+template <class F>
+void ExpectStop(F f, const std::string& message, const std::string& tag) {
+  try {
+    f();
+    ADD_FAILURE() << "missing data must stop: " << message;
+  } catch (const Stopped& stop) {
+    EXPECT_EQ(std::string(stop.what()), message);
+    EXPECT_EQ(stop.tag, tag);
+  }
+}
+
 using MadTest = ArchiveTest;
 
 TEST_F(MadTest, WriterPinsHeaderMemberAndList) {
@@ -56,22 +67,10 @@ TEST_F(MadTest, EmptyArchiveFindsNothingAndMissingDataStops) {
   EXPECT_EQ(mad.Count(), 0);
   EXPECT_TRUE(mad.IndexIntact());
   EXPECT_FALSE(mad.HasFile("x"));
-  try {
-    mad.OpenStream("x");
-    FAIL() << "a missing member must stop";
-  } catch (const Stopped& stop) {
-    EXPECT_EQ(std::string(stop.what()), "File not found in MAD! (X)");
-    EXPECT_EQ(stop.tag, "MADREAD, TMad.OpenStream");
-  }
+  ExpectStop([&] { mad.OpenStream("x"); }, "File not found in MAD! (X)", "MADREAD, TMad.OpenStream");
   EXPECT_THROW(mad.OpenPointer("x"), Stopped);
   EXPECT_THROW(mad.SaveMadFileAs("x", Path("out")), Stopped);
-  try {
-    TMad absent(Path("absent.mad"));
-    FAIL() << "a missing archive must stop";
-  } catch (const Stopped& stop) {
-    EXPECT_EQ(std::string(stop.what()), "Error accessing " + Path("absent.mad"));
-    EXPECT_EQ(stop.tag, "MADREAD, TMad.Init");
-  }
+  ExpectStop([&] { TMad absent(Path("absent.mad")); }, "Error accessing " + Path("absent.mad"), "MADREAD, TMad.Init");
 }
 
 TEST_F(MadTest, WriterAndReaderLogLines) {
@@ -286,16 +285,10 @@ TEST_F(MadDamage, CutAtEveryLengthAndEveryByteFlipped) {
   }
 }
 
-TEST_F(MadDamage, RandomDamageAndPlainListNoise) {
-  const Bytes archive = SmallArchive();
-  sample::Rng rng(77);
-  for (int round = 0; round < 400; ++round) {
-    Bytes damaged = archive;
-    for (int h = 1 + static_cast<int>(rng.Below(8)); h > 0; --h)
-      damaged[rng.Below(static_cast<uint32_t>(damaged.size()))] = static_cast<uint8_t>(rng.Next());
-    ReadAll(damaged);
-  }
+TEST_F(MadDamage, PlainListOfNoise) {
   // A plain list of noise: entries point anywhere, names hold any bytes.
+  // (Random multi-byte damage of packed archives is left to fuzz_mad.)
+  sample::Rng rng(77);
   for (int round = 0; round < 200; ++round) {
     Bytes image = kHeader;
     image.insert(image.end(), {0x01, 14, 0, 0, 0});
@@ -311,10 +304,8 @@ TEST_F(MadDamage, DamagedFileOnDiskOpensThroughTheFileLayer) {
     WriteBytes(Path("cut.mad"), Bytes(archive.begin(), archive.begin() + static_cast<std::ptrdiff_t>(cut)));
     try {
       TMad mad(Path("cut.mad"));
-      for (const MadEntry& e : mad.Entries()) {
-        Bytes bytes;
-        mad.ReadEntry(e, bytes);
-      }
+      Bytes bytes;
+      for (const MadEntry& e : mad.Entries()) mad.ReadEntry(e, bytes);
     } catch (const Stopped&) {
     }
   }
