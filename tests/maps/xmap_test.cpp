@@ -39,15 +39,16 @@ std::string Cells(const std::vector<uint16_t>& cells) {
   return s;
 }
 
-// The whole record on one line, so one comparison checks every field.
+// The record on one line, leaving out fields at their defaults, so one comparison checks every field.
 std::string Describe(const TXMap& m) {
-  std::string s = m.Status + (m.Loaded ? " " + std::to_string(m.Width) + "x" + std::to_string(m.Height) : " unloaded") +
-                  " v" + std::to_string(m.Version) + " g" + std::to_string(m.GameID) + " " + m.MapName + "|" + m.Author +
-                  "|" + m.GmText + " ex:";
-  for (const std::string& e : m.Extras) s += e + ",";
-  s += m.HasTranslations ? " tr:" : " tr(off):";
-  for (const TTranslation& t : m.Translations) s += std::to_string(t.From) + ">" + std::to_string(t.To) + ",";
-  if (m.WorkingCells.size() != m.FileCells.size()) s += " working cells missing";
+  std::string s = m.Status + (m.Loaded ? " " + std::to_string(m.Width) + "x" + std::to_string(m.Height) : " unloaded");
+  if (m.Version != 0 || m.GameID != 255) s += " v" + std::to_string(m.Version) + "/" + std::to_string(m.GameID);
+  for (auto [key, text] : {std::pair{" name:", &m.MapName}, {" author:", &m.Author}, {" gm:", &m.GmText}})
+    if (*text != "Unknown") s += key + *text;
+  for (const std::string& e : m.Extras) s += " ex:" + e;
+  for (const TTranslation& t : m.Translations) s += " " + std::to_string(t.From) + ">" + std::to_string(t.To);
+  if (m.HasTranslations == m.Translations.empty()) s += " (pair flag wrong)";
+  if (m.WorkingCells != std::vector<uint16_t>(m.FileCells.size(), 0)) s += " (working cells not blank)";  // activation fills them
   return s + " " + Cells(m.FileCells);
 }
 
@@ -65,8 +66,8 @@ const Bytes kBodyW = {
     2, 0, 0x34, 0x12, 0x00, 0x01, '@', 0, '#', 0,  // two pairs: 0x1234 -> 0x0100, "@" -> "#"
     0,
 };
-const std::string kRecordB = "OK 3x2 v0 g255 Map|Au|Unknown ex:e1,z, tr:46>120, #*$x@!";
-const std::string kRecordW = "OK 3x2 v7 g1 Map|Au|G ex: tr:4660>256,64>35, #*{256}.#{65535}";
+const std::string kRecordB = "OK 3x2 name:Map author:Au ex:e1 ex:z 46>120 #*$x@!";
+const std::string kRecordW = "OK 3x2 v7/1 name:Map author:Au gm:G 4660>256 64>35 #*{256}.#{65535}";
 
 Bytes WithHeader(char form, const Bytes& body) {
   Bytes bytes = {'M', 'A', 'P', static_cast<uint8_t>(form)};
@@ -75,10 +76,16 @@ Bytes WithHeader(char form, const Bytes& body) {
 }
 
 TEST(XMapLoad, EveryFormRecordAndWarnings) {
-  const std::string T = "OK 3x2 v0 g255 Unknown|Unknown|Unknown ex: tr(off): ";
-  const std::string widthLog = "[XMAP, TXMap.Load] Map width is not specified!";
-  const std::string heightLog = "[XMAP, TXMap.Load] Map height is not specified!";
-  const std::string endsEarly = "[XMAP, TXMap.Load] Map data ends early.";
+  const std::string width = "[XMAP, TXMap.Load] Map width is not specified!", noWidth = "Map width is not specified in file!";
+  const std::string height = "[XMAP, TXMap.Load] Map height is not specified!", early = "[XMAP, TXMap.Load] Map data ends early.";
+  const std::string sizeLog = "[XMAP, TXMap.Load] Map size can't change after the first map line. (";
+  std::vector<std::string> twelve = {"WI20", "HE12", "MNFirst Steps", "AUSomebody", "GMplain", "EXone", "EXtwo"};
+  for (int y = 0; y < 12; ++y) twelve.push_back("MP" + std::string(20, static_cast<char>('A' + y)));
+  twelve[7] = "MP#*  $";                    // short row: padded with code 32
+  twelve[8] = "MP" + std::string(25, '@');  // long row: cut to 20, the next row untouched
+  twelve.push_back("XX");
+  std::string rows = "#*  ${32*15}{64*20}";
+  for (char c = 'C'; c <= 'L'; ++c) rows += "{" + std::to_string(c) + "*20}";
   struct Case {
     Bytes bytes;
     std::string record;
@@ -88,73 +95,42 @@ TEST(XMapLoad, EveryFormRecordAndWarnings) {
       {WithHeader('W', kBodyW), kRecordW, {}},
       {WithHeader('P', ZRCompress(kBodyB)), kRecordB, {}},
       {WithHeader('Q', ZRCompress(kBodyW)), kRecordW, {}},
+      {Text('T', twelve), "OK 20x12 name:First Steps author:Somebody gm:plain ex:one ex:two " + rows, {}},
       // T: a missing row stays zero, a surplus row is ignored.
-      {Text('T', {"WI3", "HE2", "MPabc", "XX"}), T + "abc{0}{0}{0}", {}},
-      {Text('T', {"WI3", "HE2", "MPabc", "MPdef", "MPxyz", "XX"}), T + "abcdef",
+      {Text('T', {"WI3", "HE2", "MPabc", "XX"}), "OK 3x2 abc{0}{0}{0}", {}},
+      {Text('T', {"WI3", "HE2", "MPabc", "MPdef", "MPxyz", "XX"}), "OK 3x2 abcdef",
        {"[XMAP, TXMap.Load] Too many map lines in MAPT mode."}},
       // Pairs apply once per cell in list order; groups of 4 while 4 characters remain.
-      {Text('T', {"WI4", "HE1", "LW#200", "MP#.#@", "XX"}),
-       "OK 4x1 v0 g255 Unknown|Unknown|Unknown ex: tr:35>200, {200}.{200}@", {}},
-      {Text('T', {"WI4", "HE1", "LW.  7@ 12xyz", "MP#.#@", "XX"}),
-       "OK 4x1 v0 g255 Unknown|Unknown|Unknown ex: tr:46>7,64>12, #{7}#{12}", {}},
-      // Missing sizes give 32 x 20 with a warning each.
-      {Text('T', {"HE2", "MPab", "XX"}),
-       "Map width is not specified in file! 32x2 v0 g255 Unknown|Unknown|Unknown ex: tr(off): ab{32*30}{0*32}",
-       {widthLog}},
-      {Text('T', {"MPab", "XX"}),
-       "Map width is not specified in file! 32x20 v0 g255 Unknown|Unknown|Unknown ex: tr(off): ab{32*30}{0*608}",
-       {heightLog, widthLog}},
-      {Text('T', {"WI2", "MPab", "XX"}),
-       "Map height is not specified in file! 2x20 v0 g255 Unknown|Unknown|Unknown ex: tr(off): ab{0*38}", {heightLog}},
-      // Hex sizes, the low 8 bits of 258; not a number reads as 0 and becomes the default.
-      {Text('T', {"WI$10", "HE258", "ZZtop", "MPx", "XX"}),
-       "OK 16x2 v0 g255 Unknown|Unknown|Unknown ex: tr(off): x{32*15}{0*16}",
+      {Text('T', {"WI4", "HE1", "LW#200", "MP#.#@", "XX"}), "OK 4x1 35>200 {200}.{200}@", {}},
+      {Text('T', {"WI4", "HE1", "LW.  7@ 12xyz", "MP#.#@", "XX"}), "OK 4x1 46>7 64>12 #{7}#{12}", {}},
+      // Missing sizes give 32 x 20 with a warning each; not a number reads as 0, the default.
+      {Text('T', {"HE2", "MPab", "XX"}), noWidth + " 32x2 ab{32*30}{0*32}", {width}},
+      {Text('T', {"MPab", "XX"}), noWidth + " 32x20 ab{32*30}{0*608}", {height, width}},
+      {Text('T', {"WI2", "MPab", "XX"}), "Map height is not specified in file! 2x20 ab{0*38}", {height}},
+      {Text('T', {"WI12a", "HE1", "MPx", "XX"}), noWidth + " 32x1 x{32*31}", {width}},
+      // Hex sizes and the low 8 bits of 258.
+      {Text('T', {"WI$10", "HE258", "ZZtop", "MPx", "XX"}), "OK 16x2 x{32*15}{0*16}",
        {"[XMAP, TXMap.Load] Unknown identifier in MAPT mode. (ZZ)"}},
-      {Text('T', {"WI12a", "HE1", "MPx", "XX"}),
-       "Map width is not specified in file! 32x1 v0 g255 Unknown|Unknown|Unknown ex: tr(off): x{32*31}", {widthLog}},
-      {Text('T', {std::string("GM\x01\x05\x08") + "Quarry", "WI1", "HE1", "MP.", "XX"}),
-       "OK 1x1 v5 g2 Unknown|Unknown|Quarry ex: tr(off): .", {}},
-      {Text('T', {"WI2", "HE2", "MPab", "MNno end"}), "OK 2x2 v0 g255 no end|Unknown|Unknown ex: tr(off): ab{0}{0}", {}},
-      // Size keys after the first row cannot grow the rows.
-      {Text('T', {"WI2", "HE2", "MPab", "WI200", "HE200", "MPcdefgh", "MPij", "XX"}),
-       "OK 2x2 v0 g255 Unknown|Unknown|Unknown ex: tr(off): abcd",
-       {"[XMAP, TXMap.Load] Map size can't change after the first map line. (WI)",
-        "[XMAP, TXMap.Load] Map size can't change after the first map line. (HE)",
-        "[XMAP, TXMap.Load] Too many map lines in MAPT mode."}},
+      {Text('T', {std::string("GM\x01\x05\x08") + "Quarry", "WI1", "HE1", "MP.", "XX"}), "OK 1x1 v5/2 gm:Quarry .", {}},
+      {Text('T', {"WI2", "HE2", "MPab", "MNno end"}), "OK 2x2 name:no end ab{0}{0}", {}},
+      {Text('T', {"WI2", "HE2", "MPab", "WI200", "HE200", "MPcdefgh", "MPij", "XX"}), "OK 2x2 abcd",
+       {sizeLog + "WI)", sizeLog + "HE)", "[XMAP, TXMap.Load] Too many map lines in MAPT mode."}},
       // X: hex cells in any separators, numeric pairs chain only in list order, short rows padded.
       {Text('X', {"WI3", "HE2", "LW    1    2    2    3", "MP:::0001,0002,00C8", "MP---0123 ab", "MPzzzBEEF", "QQ", "XX"}),
-       "OK 3x2 v0 g255 Unknown|Unknown|Unknown ex: tr:1>2,2>3, {2}{3}{200}{291}  ",
+       "OK 3x2 1>2 2>3 {2}{3}{200}{291}  ",
        {"[XMAP, TXMap.Load] Too many map lines in MAPX mode.", "[XMAP, TXMap.Load] Unknown identifier in MAPX mode. (QQ)"}},
-      // Short binary bodies give what the data holds: a 255 x 255 body with two cells...
-      {{'M', 'A', 'P', 'W', 255, 255, 'a', 0, 'b', 0, 'c'},
-       "OK 255x255 v0 g255 Unknown|Unknown|Unknown ex: tr(off): ab{0*65023}", {endsEarly}},
-      // ...a pair count of 500 with one pair present, which is applied...
-      {{'M', 'A', 'P', 'W', 1, 1, 'a', 0, 0, 0, 0, 0xF4, 0x01, 'a', 0, 'q', 0, 'r'},
-       "OK 1x1 v0 g255 Unknown|Unknown|Unknown ex: tr:97>113, q", {endsEarly}},
-      // ...a text running past the end, and a header without a size.
-      {{'M', 'A', 'P', 'B', 1, 1, '#', 200, 'x', 'y'}, "OK 1x1 v0 g255 Unknown|Unknown|Unknown ex: tr(off): #", {endsEarly}},
-      {{'M', 'A', 'P', 'B', 7}, "OK unloaded v0 g255 Unknown|Unknown|Unknown ex: tr(off): ", {endsEarly}},
+      // Short binary bodies give what the data holds: a 255 x 255 body with two cells, a pair count
+      // of 500 with one pair present (applied), a text running past the end, a header without a size.
+      {{'M', 'A', 'P', 'W', 255, 255, 'a', 0, 'b', 0, 'c'}, "OK 255x255 ab{0*65023}", {early}},
+      {{'M', 'A', 'P', 'W', 1, 1, 'a', 0, 0, 0, 0, 0xF4, 0x01, 'a', 0, 'q', 0, 'r'}, "OK 1x1 97>113 q", {early}},
+      {{'M', 'A', 'P', 'B', 1, 1, '#', 200, 'x', 'y'}, "OK 1x1 #", {early}},
+      {{'M', 'A', 'P', 'B', 7}, "OK unloaded ", {early}},
   };
   for (const Case& c : cases) {
     LogCapture log;
     EXPECT_EQ(Describe(LoadBytes(c.bytes)), c.record) << std::string(c.bytes.begin(), c.bytes.end());
     EXPECT_EQ(log.lines, c.log) << c.record;
   }
-}
-
-TEST(XMapLoad, FormTTwelveRowsAndTexts) {
-  std::vector<std::string> lines = {"WI20", "HE12", "MNFirst Steps", "AUSomebody", "GMplain", "EXone", "EXtwo"};
-  for (int y = 0; y < 12; ++y) lines.push_back("MP" + std::string(20, static_cast<char>('A' + y)));
-  lines[7] = "MP#*  $";                    // short row: padded with code 32
-  lines[8] = "MP" + std::string(25, '@');  // long row: cut to 20, the next row untouched
-  lines.push_back("XX");
-  LogCapture log;
-  TXMap map = LoadBytes(Text('T', lines));
-  EXPECT_TRUE(log.lines.empty());
-  std::string rows = "#*  ${32*15}{64*20}";
-  for (char c = 'C'; c <= 'L'; ++c) rows += "{" + std::to_string(c) + "*20}";
-  EXPECT_EQ(Describe(map), "OK 20x12 v0 g255 First Steps|Somebody|plain ex:one,two, tr(off): " + rows);
-  EXPECT_EQ(map.WorkingCells, std::vector<uint16_t>(240, 0));  // filled by activation, not by Load
 }
 
 TEST(XMapLoad, ExtraLinesStopAt256InTextAndBinary) {
@@ -178,13 +154,13 @@ TEST(XMapLoad, SignaturesAndReloadKeepOtherFields) {
   EXPECT_EQ(Cells(map.FileCells), "bb");
   // A reload releases the cells and extras but keeps the pairs, which still apply.
   map = LoadBytes(Text('T', {"WI3", "HE1", "MPabc", "MNkept", "XX"}), std::move(map));
-  EXPECT_EQ(Describe(map), "OK 3x1 v0 g255 kept|Unknown|Unknown ex: tr:97>98, bbc");
+  EXPECT_EQ(Describe(map), "OK 3x1 name:kept 97>98 bbc");
   map = LoadBytes({'M', 'O', 'P', '?'}, std::move(map));
-  EXPECT_EQ(Describe(map), "Not an XMAP file! unloaded v0 g255 kept|Unknown|Unknown ex: tr:97>98, ");
+  EXPECT_EQ(Describe(map), "Not an XMAP file! unloaded name:kept 97>98 ");
   EXPECT_TRUE(log.lines.empty());
   EXPECT_EQ(LoadBytes({'M', 'A'}).Status, "Not an XMAP file!");
   map = LoadBytes({'M', 'A', 'P', 'C', 1, 2, 3});
-  EXPECT_EQ(Describe(map), "OK unloaded v0 g255 Unknown|Unknown|Unknown ex: tr(off): ");
+  EXPECT_EQ(Describe(map), "OK unloaded ");
   EXPECT_EQ(LoadBytes({'M', 'A', 'P', 'Z'}).Status, "OK");
   EXPECT_EQ(log.lines, std::vector<std::string>(
                            {"[XMAP, TXMap.Load] The MAPC format no longer supported. Use MAPP for compressed maps.",
@@ -203,7 +179,7 @@ TEST(XMapRecord, VersionLimitsAndPadding) {
                                                  "{XMAP, TXMap.SetGameID} Invalid gameID! (64, Max: 63)"}));
   map = LoadBytes(WithHeader('B', kBodyB));
   map.PadTo(4, 3, '#');  // cells keep their places
-  EXPECT_EQ(Describe(map), "OK 4x3 v0 g255 Map|Au|Unknown ex:e1,z, tr:46>120, #*$#x@!{35*5}");
+  EXPECT_EQ(Describe(map), "OK 4x3 name:Map author:Au ex:e1 ex:z 46>120 #*$#x@!{35*5}");
 }
 
 TEST(XMapWriter, PinnedBytesAndReadBack) {
@@ -227,23 +203,12 @@ TEST(XMapWriter, PinnedBytesAndReadBack) {
 // sanitizer build): every valid form cut at every length and mutated with a
 // fixed-seed generator.
 std::vector<Bytes> ValidMaps() {
-  TXMap map;
-  map.PadTo(20, 12, '#');
-  map.FileCells[21] = '*';
-  map.MapName = "damaged";
-  map.Author = "tests";
-  map.GmText = std::string("\x01\x05\x08") + "gm";
-  map.Translations = {{'#', 200}, {'.', 0x1234}};
-  map.Extras = {"one", "two"};
-  std::vector<Bytes> maps = {WriteXMapBinary(map, false), WriteXMapBinary(map, true)};
-  for (int wide = 0; wide < 2; ++wide)
-    maps.push_back(WithHeader(wide ? 'Q' : 'P', ZRCompress(std::span<const uint8_t>(maps[wide]).subspan(4))));
   std::vector<std::string> rows = {"WI20", "HE3", "MNt", "LW#200.  1", "EXe", "GM\x01\x05\x08g"};
   for (int y = 0; y < 3; ++y) rows.push_back("MP" + std::string(20, '#'));
   rows.push_back("XX");
-  maps.push_back(Text('T', rows));
-  maps.push_back(Text('X', {"WI3", "HE2", "LW   35  200", "MP   0023 0024 0025", "MP   FFFF 0000 1234", "XX"}));
-  return maps;
+  return {WithHeader('B', kBodyB), WithHeader('W', kBodyW), WithHeader('P', ZRCompress(kBodyB)),
+          WithHeader('Q', ZRCompress(kBodyW)), Text('T', rows),
+          Text('X', {"WI3", "HE2", "LW   35  200", "MP   0023 0024 0025", "MP   FFFF 0000 1234", "XX"})};
 }
 
 void ExpectConsistent(const TXMap& map) {
