@@ -14,52 +14,32 @@ TIniFile FromText(const std::string& text) {
 }
 
 TEST(IniFileParse, SectionHeadersKeysBareLinesAndDuplicates) {
+  // Only the character right after "[" marks a list; duplicates are kept and the first wins.
   TIniFile ini = FromText(
-      "ignored=before any section\r\n"
-      "  [Box]  \r\n"
-      "; a comment\r\n"
-      "\r\n"
-      "X=10\r\n"
-      "Width = 200\r\n"
-      "Visible\r\n"
-      "Caption=a=b\r\n"
-      "[*Items]\r\n"
-      "First item\r\n"
-      "X=1\r\n"
-      "[ *Items]\r\n"  // only the character right after "[" marks a list
-      "Y=5\r\n"
-      "[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nL=4");  // duplicates are kept and the first wins
+      "ignored=before any section\r\n  [Box]  \r\n; a comment\r\n\r\nX=10\r\nWidth = 200\r\nVisible\r\nCaption=a=b\r\n"
+      "[*Items]\r\nFirst item\r\nX=1\r\n[ *Items]\r\nY=5\r\n[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nL=4");
   std::vector<std::string> sections;
   for (const auto& section : ini.Sections()) sections.push_back(section.Name + (section.Kind == SectionKind::stList ? " (list)" : ""));
   EXPECT_EQ(sections, std::vector<std::string>({"Box", "Items (list)", " *Items", "A", "a"}));
-
-  EXPECT_EQ(ini.ReadString("box", "x", "?"), "10");
-  EXPECT_EQ(ini.ReadString("Box", "Width", "none"), "none");  // the key is "Width "
-  EXPECT_EQ(ini.ReadString("Box", "Width ", "none"), " 200");
-  EXPECT_EQ(ini.ReadString("Box", "Visible", ""), "1");
-  EXPECT_EQ(ini.ReadString("Box", "Caption", ""), "a=b");
-  EXPECT_EQ(ini.ReadString("Missing", "X", "dflt"), "dflt");
-  EXPECT_EQ(ini.ReadString("Items", "X", "dflt"), "dflt");  // an item that looks like a key is not one
-  EXPECT_EQ(ini.ReadString(" *items", "y", ""), "5");
-  EXPECT_EQ(ini.ReadString("A", "K", ""), "1");
-  EXPECT_EQ(ini.ReadString("A", "L", "none"), "none");
+  // The key "Width " keeps its space; an item that looks like a key is not one.
+  EXPECT_EQ(std::vector<std::string>({ini.ReadString("box", "x", "?"), ini.ReadString("Box", "Width", "none"),
+                                      ini.ReadString("Box", "Width ", "none"), ini.ReadString("Box", "Visible", ""),
+                                      ini.ReadString("Box", "Caption", ""), ini.ReadString("Missing", "X", "dflt"),
+                                      ini.ReadString("Items", "X", "dflt"), ini.ReadString(" *items", "y", ""),
+                                      ini.ReadString("A", "K", ""), ini.ReadString("A", "L", "none")}),
+            std::vector<std::string>({"10", "none", " 200", "1", "a=b", "dflt", "dflt", "5", "1", "none"}));
 }
 
 TEST(IniFileRead, IntegersBoolsAndColours) {
   TIniFile ini = FromText(
       "[S]\r\nBig=70000\r\nHex=$1F\r\nNeg=-12\r\nEmpty=\r\nYes=yes\r\nOne=1\r\nTwo=2\r\n"
       "Lower=ffc040\r\nShort=FFC04\r\n");
-  EXPECT_EQ(ini.ReadInteger("S", "Big", 0), 4464);
-  EXPECT_EQ(ini.ReadInteger("S", "Hex", 0), 31);
-  EXPECT_EQ(ini.ReadInteger("S", "Neg", 0), -12);
-  EXPECT_EQ(ini.ReadInteger("S", "Empty", 7), 7);
-  EXPECT_EQ(ini.ReadInteger("S", "Missing", -3), -3);
-  EXPECT_TRUE(ini.ReadBool("S", "Yes", false));
-  EXPECT_TRUE(ini.ReadBool("S", "One", false));
-  EXPECT_FALSE(ini.ReadBool("S", "Two", true));
-  EXPECT_TRUE(ini.ReadBool("S", "Missing", true));
-  EXPECT_TRUE(ini.ValueExists("S", "Big"));
-  EXPECT_FALSE(ini.ValueExists("S", "Empty"));
+  EXPECT_EQ(std::vector<int>({ini.ReadInteger("S", "Big", 0), ini.ReadInteger("S", "Hex", 0), ini.ReadInteger("S", "Neg", 0),
+                              ini.ReadInteger("S", "Empty", 7), ini.ReadInteger("S", "Missing", -3)}),
+            std::vector<int>({4464, 31, -12, 7, -3}));  // 70000 wraps to 16 bits
+  EXPECT_EQ(std::vector<bool>({ini.ReadBool("S", "Yes", false), ini.ReadBool("S", "One", false), ini.ReadBool("S", "Two", true),
+                               ini.ReadBool("S", "Missing", true), ini.ValueExists("S", "Big"), ini.ValueExists("S", "Empty")}),
+            std::vector<bool>({true, true, false, true, true, false}));
 
   LogCapture log;
   auto rgb = [&ini](const char* key, uint16_t dr, uint16_t dg, uint16_t db) {
@@ -96,27 +76,20 @@ TEST(IniFileRead, CoordsForEveryAlignment) {
 TEST(IniFileList, IterationAndMisuseWarnings) {
   TIniFile ini = FromText("[*Items]\r\none\r\ntwo\r\n[*Empty]\r\n[Plain]\r\nA=1\r\n");
   LogCapture log;
+  // Running off the end is silent; ReadListItem moves the cursor.
   EXPECT_EQ(ini.ListItemCount("items"), 2);
-  EXPECT_EQ(ini.GetFirstListItem("Items"), "one");
-  EXPECT_EQ(ini.GetNextListItem("Items"), "two");
-  EXPECT_EQ(ini.GetNextListItem("Items"), "");
-  EXPECT_TRUE(log.lines.empty());  // running off the end is silent
-  EXPECT_EQ(ini.GetFirstListItem("Items"), "one");
-  EXPECT_EQ(ini.ReadListItem("Items", 1), "two");
-  EXPECT_EQ(ini.GetNextListItem("Items"), "");
-  EXPECT_EQ(ini.ReadListItem("Items", 0), "one");
-  EXPECT_EQ(ini.GetNextListItem("Items"), "two");
+  EXPECT_EQ(std::vector<std::string>({ini.GetFirstListItem("Items"), ini.GetNextListItem("Items"),
+                                      ini.GetNextListItem("Items"), ini.GetFirstListItem("Items"),
+                                      ini.ReadListItem("Items", 1), ini.GetNextListItem("Items"),
+                                      ini.ReadListItem("Items", 0), ini.GetNextListItem("Items")}),
+            std::vector<std::string>({"one", "two", "", "one", "two", "", "one", "two"}));
   EXPECT_TRUE(log.lines.empty());
 
-  EXPECT_EQ(ini.ListItemCount("Nope"), 0);
-  EXPECT_EQ(ini.ListItemCount("Plain"), 0);
-  EXPECT_EQ(ini.GetFirstListItem("Plain"), "");
-  EXPECT_EQ(ini.GetNextListItem("Empty"), "");
-  EXPECT_EQ(ini.GetFirstListItem("Empty"), "");
-  EXPECT_EQ(ini.ReadListItem("Nope", 0), "");
-  EXPECT_EQ(ini.ReadListItem("Plain", 3), "");
-  EXPECT_EQ(ini.ReadListItem("Items", 2), "");
-  EXPECT_EQ(ini.ReadListItem("Items", -1), "");
+  EXPECT_EQ(std::vector<int>({ini.ListItemCount("Nope"), ini.ListItemCount("Plain")}), std::vector<int>({0, 0}));
+  EXPECT_EQ(std::vector<std::string>({ini.GetFirstListItem("Plain"), ini.GetNextListItem("Empty"), ini.GetFirstListItem("Empty"),
+                                      ini.ReadListItem("Nope", 0), ini.ReadListItem("Plain", 3), ini.ReadListItem("Items", 2),
+                                      ini.ReadListItem("Items", -1)}),
+            std::vector<std::string>(7, ""));
   std::vector<std::string> expected = {
       "[ZRINIFILE, TIniFile.ListItemCount] Section not found! (Nope)",
       "[ZRINIFILE, TIniFile.ListItemCount] ListItemCount is only allowed on stList type Sections! (Plain)",
