@@ -7,16 +7,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
-
-#include <memory>
 #include <vector>
 
 #include "app/frame.h"
+#include "app/script.h"
 #include "archive/mad.h"
 #include "graphics/bmp_font.h"
-#include "app/script.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/random.h"
@@ -31,27 +30,18 @@
 using namespace quarry;
 
 int main(int argc, char** argv) {
-  std::string mapFile;
-  std::string packFile;
-  std::string dataDir;
-  std::string scriptFile;
+  std::string mapFile, packFile, dataDir, scriptFile;
   int mapNumber = 1;
   uint32_t seed = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--seed" && i + 1 < argc) {
-      seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    } else if (arg == "--script" && i + 1 < argc) {
-      scriptFile = argv[++i];
-    } else if (arg == "--pack" && i + 1 < argc) {
-      packFile = argv[++i];
-    } else if (arg == "--map" && i + 1 < argc) {
-      mapNumber = std::atoi(argv[++i]);
-    } else if (arg == "--data" && i + 1 < argc) {
-      dataDir = argv[++i];
-    } else {
-      mapFile = arg;
-    }
+    bool valued = i + 1 < argc;
+    if (arg == "--seed" && valued) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    else if (arg == "--script" && valued) scriptFile = argv[++i];
+    else if (arg == "--pack" && valued) packFile = argv[++i];
+    else if (arg == "--map" && valued) mapNumber = std::atoi(argv[++i]);
+    else if (arg == "--data" && valued) dataDir = argv[++i];
+    else mapFile = arg;
   }
   TMaps maps;
   if (!packFile.empty()) {

@@ -18,8 +18,10 @@ public:
     std::istringstream in(script);
     uint32_t pump;
     std::string verb, key;
-    while (in >> pump >> verb >> key) events_.insert({pump, {verb, key}});
+    while (in >> pump >> verb >> key) events_.insert({pump, {key, verb == "down"}});
+    ClearKeys();
   }
+  ~ScriptedView() override { ClearKeys(); }
   void AttemptStarted(TPlaySession&) override { ++attempts; }
   void TickDue(TPlaySession& session) override { diamondsShown = session.Cave().DiamondsLeft; }
   void FinishFrame(TPlaySession&) override { Pump(); }
@@ -31,54 +33,38 @@ public:
 
 private:
   void Pump() {
-    ++frames;
-    auto range = events_.equal_range(frames);
-    for (auto it = range.first; it != range.second; ++it) {
-      KeyState[KeyOf(it->second.second)] = it->second.first == "down";
-    }
-  }
-  static Key KeyOf(const std::string& name) {
     static const std::map<std::string, Key> keys = {
-        {"up", kKeyUp}, {"down", kKeyDown}, {"left", kKeyLeft}, {"right", kKeyRight},
-        {"escape", kKeyEscape}, {"f10", kKeyF10}, {"space", kKeySpace}};
-    return keys.at(name);
+        {"up", kKeyUp},         {"down", kKeyDown}, {"left", kKeyLeft},   {"right", kKeyRight},
+        {"escape", kKeyEscape}, {"f10", kKeyF10},   {"space", kKeySpace}};
+    auto range = events_.equal_range(++frames);
+    for (auto it = range.first; it != range.second; ++it) KeyState[keys.at(it->second.first)] = it->second.second;
   }
-  std::multimap<uint32_t, std::pair<std::string, std::string>> events_;
+  std::multimap<uint32_t, std::pair<std::string, bool>> events_;
 };
 
-TEST(PlayLoop, EscapeHeldRestartsAfterEveryFrame) {
+TEST(PlayLoop, EscapeHeldRestartsAfterEveryFrameAndF10LeavesEvenDuringTheDeathWait) {
   CaveRun run(Room({" *"}));
-  ClearKeys();
   ScriptedView view("3 down escape\n8 up escape\n10 down f10\n");
   EXPECT_FALSE(RunPlayLoop(run.session, view));
   // Frames 3 to 7 end with Escape held: five restarts after the first attempt.
   EXPECT_EQ(view.attempts, 6);
   EXPECT_EQ(view.frames, 10u);
-  ClearKeys();
-}
 
-TEST(PlayLoop, F10DuringTheDeathWaitStillLeaves) {
-  CaveRun run(Room({"  @", "", "  *"}));
-  ClearKeys();
+  const auto deadly = Room({"  @", "", "  *"});
+  CaveRun dying(deadly);
   // The player dies at tick 2 (frame 14); F10 goes down between ticks 5 and 6.
-  ScriptedView view("40 down f10\n");
-  EXPECT_FALSE(RunPlayLoop(run.session, view));
-  EXPECT_EQ(view.frames, 40u);
-  EXPECT_EQ(view.attempts, 1);
-  EXPECT_GT(run.cave.DeathCounter, 0);
-  ClearKeys();
-}
+  ScriptedView early("40 down f10\n");
+  EXPECT_FALSE(RunPlayLoop(dying.session, early));
+  EXPECT_EQ(early.frames, 40u);
+  EXPECT_EQ(early.attempts, 1);
+  EXPECT_GT(dying.cave.DeathCounter, 0);
 
-TEST(PlayLoop, DeathRestartsAfterTheSeventeenthCount) {
-  CaveRun run(Room({"  @", "", "  *"}));
-  ClearKeys();
-  // Tick 18 (frame 126) raises the counter to 17; frame 127 is the new
-  // attempt's first.
-  ScriptedView view("127 down f10\n");
-  EXPECT_FALSE(RunPlayLoop(run.session, view));
-  EXPECT_EQ(view.attempts, 2);
-  EXPECT_EQ(run.session.TickNumber, 18u);
-  ClearKeys();
+  // Tick 18 (frame 126) raises the counter to 17; frame 127 is the new attempt's first.
+  CaveRun dead(deadly);
+  ScriptedView late("127 down f10\n");
+  EXPECT_FALSE(RunPlayLoop(dead.session, late));
+  EXPECT_EQ(late.attempts, 2);
+  EXPECT_EQ(dead.session.TickNumber, 18u);
 }
 
 TEST(PlayLoop, ScriptFromASolutionCompletesOnTheReplaysTick) {
@@ -88,24 +74,19 @@ TEST(PlayLoop, ScriptFromASolutionCompletesOnTheReplaysTick) {
     CaveRun replay(room, seed);
     auto result = replay.Play(moves);
     ASSERT_TRUE(result.Completed);
-
     CaveRun game(room, seed);
-    ClearKeys();
     ScriptedView view(SolutionToScript(moves, 1));
     EXPECT_TRUE(RunPlayLoop(game.session, view));
     EXPECT_EQ(game.session.TickNumber, result.Ticks) << seed;
     EXPECT_EQ(view.frames, 7 * result.Ticks);
     EXPECT_EQ(DumpGrid(game.cave), replay.Grid());
     EXPECT_EQ(view.diamondsShown, 0);
-    ClearKeys();
   }
 }
 
-TEST(MapCompleted, DissolvesEveryCellWithASpriteThenHolds) {
-  auto room = Room({" *$", "  ....", "  @@"});
-  CaveRun run(room);
+TEST(MapCompleted, DissolvesEveryCellWithASpriteThenHoldsUnlessSpaceEndsIt) {
+  CaveRun run(Room({" *$", "  ....", "  @@"}));
   run.Play("");
-  ClearKeys();
   ScriptedView view("");
   EXPECT_EQ(RunMapCompleted(run.session, view), kCompletedFrames);
   EXPECT_EQ(view.frames, 340u);
@@ -115,23 +96,16 @@ TEST(MapCompleted, DissolvesEveryCellWithASpriteThenHolds) {
       EXPECT_EQ(run.cave.GetCell(x, y), x == 2 && y == 1 ? '*' : ' ');
     }
   }
-}
-
-TEST(MapCompleted, SpaceEndsTheSceneEarly) {
-  CaveRun run(Room({" *"}));
-  run.Play("");
+  CaveRun early(Room({" *"}));
+  early.Play("");
+  ScriptedView space("10 down space\n");
   KeyState[kKeySpace] = 1;  // held before the scene: cleared at its start
-  ScriptedView view("10 down space\n");
-  EXPECT_EQ(RunMapCompleted(run.session, view), 10);
-  ClearKeys();
+  EXPECT_EQ(RunMapCompleted(early.session, space), 10);
 }
 
 TEST(Music, IngameItemWrapsOverTheOrder) {
-  EXPECT_EQ(IngameMusicItem(0, 3), 1);
-  EXPECT_EQ(IngameMusicItem(3, 3), 1);
-  EXPECT_EQ(IngameMusicItem(4, 3), 2);
-  EXPECT_EQ(IngameMusicItem(8, 3), 3);
-  EXPECT_EQ(IngameMusicItem(5, 0), 1);
+  const int cases[][3] = {{0, 3, 1}, {3, 3, 1}, {4, 3, 2}, {8, 3, 3}, {5, 0, 1}};
+  for (const auto& c : cases) EXPECT_EQ(IngameMusicItem(c[0], c[1]), c[2]) << c[0] << "/" << c[1];
 }
 
 }  // namespace

@@ -1,122 +1,64 @@
 // quarry-replay as a user runs it: map files of each kind, a pack, the
 // answers and exit codes, --dump, --trace and --to-script.
-#include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include <cstdlib>
 
 #include "archive/mad_write.h"
 #include "maps/map_source.h"
 #include "maps/xmap_write.h"
+#include "test_support.h"
 
 namespace quarry {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Outcome {
   int code = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 class ReplayTool : public ::testing::Test {
 protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("quarry-replay-" + std::string(info->name()) + "-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    return (dir_ / name).string();
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  void Write(const std::string& name, const std::string& text) { WriteFileBytes(dir / name, text); }
   // Runs the tool in the test's own directory (which holds no quarry.mad).
   Outcome Run(const std::string& arguments) {
-    std::string command = "cd '" + dir_.string() + "' && '" QUARRY_REPLAY "' " + arguments +
+    std::string command = "cd '" + dir.Path().string() + "' && '" QUARRY_REPLAY "' " + arguments +
                           " >out.txt 2>err.txt";
     int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = Read(dir_ / "out.txt");
-    outcome.err = Read(dir_ / "err.txt");
-    return outcome;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir / "out.txt"),
+            ReadFileBytes(dir / "err.txt")};
   }
-
-  fs::path dir_;
+  TempDir dir;
 };
 
 // Player (2,1), a diamond to the right, the exit three cells further.
-const char* const kSource =
-    "name: Tiny\n"
-    "author: Tests\n"
-    "####################\n"
-    "#*$  !.............#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "#..................#\n"
-    "####################\n"
-    "solution: RRR..R\n";
+std::string Source() {
+  std::string rows = std::string(20, '#') + "\n#*$  !.............#\n";
+  for (int y = 2; y < 11; ++y) rows += "#" + std::string(18, '.') + "#\n";
+  return "name: Tiny\nauthor: Tests\n" + rows + std::string(20, '#') + "\nsolution: RRR..R\n";
+}
 
-TEST_F(ReplayTool, TextMapWithItsOwnSolutionCompletes) {
-  std::string map = Write("tiny.map", kSource);
+TEST_F(ReplayTool, TextMapSolutionsAndTheirAnswers) {
+  Write("tiny.map", Source());
   Outcome outcome = Run("tiny.map");
   EXPECT_EQ(outcome.code, 0);
   EXPECT_EQ(outcome.out, "completed at tick 6\n");
   // No quarry.mad here: the stand-in images are announced.
   EXPECT_NE(outcome.err.find("assuming 32 x 32 images"), std::string::npos);
-}
 
-TEST_F(ReplayTool, UnfinishedSolutionSaysWhatIsLeft) {
-  Write("tiny.map", kSource);
   Write("short.txt", "R. # only the diamond\n");
-  Outcome outcome = Run("tiny.map short.txt");
+  outcome = Run("tiny.map short.txt");
   EXPECT_EQ(outcome.code, 1);
   EXPECT_EQ(outcome.out, "not completed after 2 ticks: 0 diamonds left, player alive\n");
   Write("none.txt", "");
-  EXPECT_EQ(Run("tiny.map none.txt").out,
-            "not completed after 0 ticks: 1 diamonds left, player alive\n");
-}
+  EXPECT_EQ(Run("tiny.map none.txt").out, "not completed after 0 ticks: 1 diamonds left, player alive\n");
 
-TEST_F(ReplayTool, DumpPrintsTheGridAfterTheCompletingTick) {
-  Write("tiny.map", kSource);
-  Write("walk.txt", "R");
-  Outcome outcome = Run("--dump tiny.map walk.txt");
-  std::istringstream lines(outcome.out);
-  std::string line;
-  std::getline(lines, line);
-  EXPECT_EQ(line, "not completed after 1 ticks: 0 diamonds left, player alive");
-  std::getline(lines, line);
-  EXPECT_EQ(line, "####################");
-  std::getline(lines, line);
   // The exit is opening (228); the vacated start cell emptied at tick's end.
-  EXPECT_EQ(line, "# *  {228}.............#");
-}
-
-TEST_F(ReplayTool, TraceNamesEachTicksActionAndSounds) {
-  Write("tiny.map", kSource);
-  Outcome outcome = Run("--trace tiny.map");
-  EXPECT_EQ(outcome.out,
+  Write("walk.txt", "R");
+  const std::string top = "not completed after 1 ticks: 0 diamonds left, player alive\n" +
+                          std::string(20, '#') + "\n# *  {228}.............#\n";
+  EXPECT_EQ(Run("--dump tiny.map walk.txt").out.substr(0, top.size()), top);
+  EXPECT_EQ(Run("--trace tiny.map").out,
             "attempt 1 starts\n"
             "tick 1: walk right; sounds: DiamondPickup, ExitOpen\n"
             "tick 2: walk right\n"
@@ -130,15 +72,13 @@ TEST_F(ReplayTool, TraceNamesEachTicksActionAndSounds) {
 TEST_F(ReplayTool, XMapFileAndPackGiveTheSameAnswer) {
   TMapSource source;
   std::vector<TSourceProblem> problems;
-  ASSERT_TRUE(ParseMapSource(kSource, source, problems));
-  TXMap map = MapSourceToXMap(source);
-  std::vector<uint8_t> binary = WriteXMapBinary(map, false);
+  ASSERT_TRUE(ParseMapSource(Source(), source, problems));
+  std::vector<uint8_t> binary = WriteXMapBinary(MapSourceToXMap(source), false);
   Write("tiny.mpp", std::string(binary.begin(), binary.end()));
   Write("solution.txt", "RRR..R");
   EXPECT_EQ(Run("tiny.mpp solution.txt").out, "completed at tick 6\n");
-
   {
-    TMADWrite pack((dir_ / "test.qs").string());
+    TMADWrite pack(dir / "test.qs");
     std::vector<uint8_t> other = binary;
     pack.AddBytes(other, "001.mpp");
     pack.AddBytes(binary, "002.mpp");
@@ -154,11 +94,9 @@ TEST_F(ReplayTool, XMapFileAndPackGiveTheSameAnswer) {
 TEST_F(ReplayTool, UnframedMapPlaysWithTheEdgeAsAWall) {
   std::string rows;
   for (int y = 0; y < 12; ++y) {
-    // Sand everywhere: a text map ignores blank lines.
-    std::string row(20, '.');
+    std::string row(20, '.');  // sand everywhere: a text map ignores blank lines
     if (y == 0) row = "*$!.................";
-    if (y == 10) row[7] = '@';
-    if (y == 11) row[7] = ' ';
+    if (y >= 10) row[7] = y == 10 ? '@' : ' ';
     rows += row + "\n";
   }
   Write("open.map", "name: Open\n" + rows + "solution: R.....R\n");
@@ -178,18 +116,16 @@ TEST_F(ReplayTool, ToScriptWritesThePumpEvents) {
 }
 
 TEST_F(ReplayTool, BadInputIsRefusedWithExitCodeTwo) {
-  Write("tiny.map", kSource);
+  Write("tiny.map", Source());
   Write("bad.txt", "RRX");
   Outcome outcome = Run("tiny.map bad.txt");
   EXPECT_EQ(outcome.code, 2);
   EXPECT_NE(outcome.err.find("line 1: unexpected character 'X'"), std::string::npos);
-  EXPECT_EQ(Run("missing.map").code, 2);
   Write("junk.map", "MAPZ\r\nnothing");
-  EXPECT_EQ(Run("junk.map bad.txt").code, 2);
   Write("short.map", "####\n#*!#\n");
-  EXPECT_EQ(Run("short.map").code, 2);
-  EXPECT_EQ(Run("--seed x tiny.map").code, 2);
-  EXPECT_EQ(Run("--bogus tiny.map").code, 2);
+  for (const char* args : {"missing.map", "junk.map bad.txt", "short.map", "--seed x tiny.map", "--bogus tiny.map"}) {
+    EXPECT_EQ(Run(args).code, 2) << args;
+  }
 }
 
 }  // namespace
