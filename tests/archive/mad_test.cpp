@@ -13,10 +13,14 @@
 namespace quarry {
 namespace {
 
-const Bytes kHeader = {'Z', 'E', 'P', 'H', 'Y', 'R', 'A', 0xFA, 0xFE};
-
 void AppendU32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+// Header of an archive whose list is plain (flags bit 0).
+Bytes PlainHeader(uint32_t headStart) {
+  Bytes b = {'Z', 'E', 'P', 'H', 'Y', 'R', 'A', 0xFA, 0xFE, 0x01};
+  AppendU32(b, headStart);
+  return b;
 }
 void AppendEntry(Bytes& list, const std::string& name, uint32_t start, uint32_t packed, uint32_t real,
                  uint8_t marker) {
@@ -124,10 +128,8 @@ TEST_F(MadTest, NamesAreCaseBlindCutAndNeverLongerThanTwelve) {
   EXPECT_EQ(mad.Entries()[0].name, "P");
   EXPECT_EQ(mad.Entries()[1].name, "FIFTEEN_CHAR");
   EXPECT_EQ(mad.Entries()[2].name, "TRAIL");
-  EXPECT_EQ(mad.OpenPointer("p"), Bytes({1}));
-  EXPECT_EQ(mad.OpenPointer("P"), Bytes({1}));
-  EXPECT_EQ(mad.OpenPointer("Fifteen_Char"), Bytes({2}));
-  EXPECT_EQ(mad.OpenPointer("trail"), Bytes({3}));
+  for (auto [name, byte] : {std::pair{"p", 1}, {"P", 1}, {"Fifteen_Char", 2}, {"trail", 3}})
+    EXPECT_EQ(mad.OpenPointer(name), Bytes({static_cast<uint8_t>(byte)})) << name;
   EXPECT_TRUE(mad.HasFile("fifteen_char"));
   EXPECT_FALSE(mad.HasFile("fifteen_chars"));
   EXPECT_FALSE(mad.HasFile("fifteen_chars_x"));
@@ -171,9 +173,7 @@ TEST_F(MadTest, AddStreamKeepsPositionAndHeadStartFollowsMembers) {
 // A plain list (flags bit 0): stored and packed members, a lower-case and a
 // duplicate name, an unknown marker, and entries running past the file's end.
 TEST_F(MadTest, HandBuiltPlainListArchive) {
-  Bytes file = kHeader;
-  file.push_back(0x01);
-  AppendU32(file, 26);                                                         // HeadStart
+  Bytes file = PlainHeader(26);
   file.insert(file.end(), {'h', 'e', 'l', 'l', 'o', 0, 2, 0, 0, 0, 'h', 'i'});  // 14: stored, 19: ZRCOMP
   Bytes list = {7, 0};
   AppendEntry(list, "raw", 14, 5, 99, 0);  // real size ignored for marker 0
@@ -221,10 +221,7 @@ TEST_F(MadTest, HandBuiltPlainListArchive) {
   }
 
   // A list shorter than its count keeps only whole entries.
-  Bytes cut = kHeader;
-  cut.push_back(0x01);
-  AppendU32(cut, 14);
-  Bytes shortList = {3, 0};
+  Bytes cut = PlainHeader(14), shortList = {3, 0};
   AppendEntry(shortList, "A", 0, 1, 1, 0);
   AppendEntry(shortList, "B", 1, 1, 1, 0);
   cut.insert(cut.end(), shortList.begin(), shortList.end() - 1);  // B's marker is missing
@@ -290,8 +287,7 @@ TEST_F(MadDamage, PlainListOfNoise) {
   // (Random multi-byte damage of packed archives is left to fuzz_mad.)
   sample::Rng rng(77);
   for (int round = 0; round < 200; ++round) {
-    Bytes image = kHeader;
-    image.insert(image.end(), {0x01, 14, 0, 0, 0});
+    Bytes image = PlainHeader(14);
     const Bytes noise = sample::Random(2 + rng.Below(400), 1000 + round);
     image.insert(image.end(), noise.begin(), noise.end());
     ReadAll(image);

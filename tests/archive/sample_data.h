@@ -9,10 +9,10 @@
 
 namespace quarry::sample {
 
-class Rng {
+class Rng {  // splitmix64
 public:
   explicit Rng(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {  // splitmix64
+  uint64_t Next() {
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
@@ -33,22 +33,18 @@ inline std::vector<uint8_t> Random(size_t n, uint64_t seed, uint32_t alphabet = 
 
 // English-like text lines ended by CR LF, as in the game's list files.
 inline std::vector<uint8_t> Text(size_t n, uint64_t seed) {
-  static const char* words[] = {"the",    "stone",  "falls", "diamond", "cave",   "exit",
-                                "player", "bomb",   "rolls", "into",    "balloon", "rises",
-                                "wall",   "sand",   "of",    "and",     "a",       "level",
-                                "pack",   "tunnel", "map",   "quarry",  "star",    "dig"};
+  static const char* words[] = {"the",  "stone", "falls", "diamond", "cave",  "exit",   "player", "bomb",
+                                "rolls", "into", "balloon", "rises", "wall", "sand",   "of",     "and",
+                                "a",    "level", "pack",  "tunnel",  "map",   "quarry", "star",   "dig"};
   Rng rng(seed);
   std::vector<uint8_t> out;
-  out.reserve(n + 16);
-  size_t column = 0;
-  while (out.size() < n) {
+  for (size_t column = 0; out.size() < n;) {
     std::string w = words[rng.Below(sizeof words / sizeof *words)];
     if (rng.Below(9) == 0) w[0] = static_cast<char>(w[0] - 32);
     out.insert(out.end(), w.begin(), w.end());
     column += w.size();
     if (column > 60 || rng.Below(14) == 0) {
-      out.push_back('\r');
-      out.push_back('\n');
+      out.insert(out.end(), {'\r', '\n'});
       column = 0;
     } else {
       out.push_back(rng.Below(11) == 0 ? ',' : ' ');
@@ -64,11 +60,9 @@ inline std::vector<uint8_t> Pixels(size_t n, uint64_t seed) {
   uint32_t palette[16];
   for (auto& c : palette) c = static_cast<uint32_t>(rng.Next()) | 0xFF000000u;
   std::vector<uint8_t> out;
-  out.reserve(n + 4);
   while (out.size() < n) {
     const uint32_t colour = palette[rng.Below(16)];
-    const uint32_t run = 1 + rng.Below(24);
-    for (uint32_t i = 0; i < run; ++i)
+    for (uint32_t i = 1 + rng.Below(24); i > 0; --i)
       for (int k = 0; k < 4; ++k) out.push_back(static_cast<uint8_t>(colour >> (8 * k)));
   }
   out.resize(n);
@@ -81,17 +75,14 @@ inline std::vector<uint8_t> Maps(size_t n, uint64_t seed) {
   static const char cells[] = "....... @@$&0#%><=!";
   Rng rng(seed);
   std::vector<uint8_t> out;
-  out.reserve(n + 300);
   while (out.size() < n) {
     for (int y = 0; y < 12; ++y) {
       for (int x = 0; x < 20; ++x) {
-        char c = (y == 0 || y == 11 || x == 0 || x == 19) ? '#'
-                                                           : cells[rng.Below(sizeof cells - 1)];
-        if (y == 1 && x == 1) c = '*';
-        out.push_back(static_cast<uint8_t>(c));
+        const bool border = y == 0 || y == 11 || x == 0 || x == 19;
+        const char c = border ? '#' : cells[rng.Below(sizeof cells - 1)];
+        out.push_back(static_cast<uint8_t>(y == 1 && x == 1 ? '*' : c));
       }
-      out.push_back('\r');
-      out.push_back('\n');
+      out.insert(out.end(), {'\r', '\n'});
     }
   }
   out.resize(n);
@@ -102,13 +93,8 @@ inline std::vector<uint8_t> Maps(size_t n, uint64_t seed) {
 // longer than a lookup table's width.
 inline std::vector<uint8_t> Skewed(size_t n, uint64_t seed) {
   std::vector<uint8_t> pool;
-  uint32_t a = 1, b = 1;
-  for (int v = 0; v < 22 && pool.size() < 40000; ++v) {
+  for (uint32_t v = 0, a = 1, b = 1; v < 22 && pool.size() < 40000; ++v, b += a, a = b - a)
     pool.insert(pool.end(), a, static_cast<uint8_t>(v * 7 + 3));
-    const uint32_t c = a + b;
-    a = b;
-    b = c;
-  }
   Rng rng(seed);
   std::vector<uint8_t> out(n);
   for (auto& x : out) x = pool[rng.Below(static_cast<uint32_t>(pool.size()))];
