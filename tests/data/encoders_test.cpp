@@ -61,9 +61,8 @@ TEST(SoundEffects, EveryPlayedNameHasAShortAudibleEffect) {
     EXPECT_LE(it->member.size(), 12u) << name;
     EXPECT_GT(it->samples.size(), 500u) << name;
     EXPECT_LT(it->samples.size(), static_cast<size_t>(kSampleRate)) << name << " lasts a second or more";
-    float peak = 0;
-    for (float s : it->samples) peak = std::max(peak, std::abs(s));
-    EXPECT_GT(peak, 0.1f) << name << " is nearly silent";
+    const auto [low, high] = std::minmax_element(it->samples.begin(), it->samples.end());
+    EXPECT_GT(std::max(-*low, *high), 0.1f) << name << " is nearly silent";
     // Faded ends: no click when the effect starts or stops.
     EXPECT_LT(std::abs(it->samples.front()), 0.05f) << name;
     EXPECT_LT(std::abs(it->samples.back()), 0.05f) << name;
@@ -71,20 +70,9 @@ TEST(SoundEffects, EveryPlayedNameHasAShortAudibleEffect) {
 }
 
 TEST(XmEncoder, HeaderPatternAndInstrumentLayout) {
-  XmModule m;
-  m.name = "T";
-  m.channels = 1;
-  m.speed = 5;
-  m.bpm = 130;
-  m.order = {0};
-  m.patterns.push_back({2, std::vector<XmCell>(2)});
-  m.patterns[0].cells[0].note = 49;
-  m.patterns[0].cells[0].instrument = 1;
-  XmInstrument ins;
-  ins.name = "i";
-  ins.sample.data = {10, 5};
-  m.instruments.push_back(ins);
-
+  const XmModule m{.name = "T", .channels = 1, .speed = 5, .bpm = 130, .order = {0},
+                   .patterns = {{2, {{.note = 49, .instrument = 1}, {}}}},
+                   .instruments = {{.name = "i", .sample = {.data = {10, 5}}, .volumeEnvelope = {}}}};
   Bytes x = EncodeXm(m);
   ASSERT_EQ(x.size(), 654u);
   EXPECT_EQ(std::string(x.begin(), x.begin() + 18), "Extended Module: T");
@@ -104,20 +92,15 @@ TEST(XmEncoder, HeaderPatternAndInstrumentLayout) {
 }
 
 TEST(XmEncoder, RejectsModulesTheFormatCannotHold) {
-  XmModule m;
-  m.channels = 2;
-  m.order = {0};
-  m.patterns.push_back({4, std::vector<XmCell>(7)});  // one cell short of 4 rows x 2 channels
+  // One cell short of 4 rows x 2 channels.
+  XmModule m{.name = "", .channels = 2, .order = {0}, .patterns = {{4, std::vector<XmCell>(7)}}, .instruments = {}};
   EXPECT_THROW(EncodeXm(m), std::invalid_argument);
   m.patterns[0].cells.resize(8);
   m.order = {1};  // no such pattern
   EXPECT_THROW(EncodeXm(m), std::invalid_argument);
   m.order = {0};
-  XmInstrument ins;
-  ins.sample.data = {1, 2, 3};
-  ins.sample.loopStart = 2;
-  ins.sample.loopLength = 2;  // runs past the end
-  m.instruments.push_back(ins);
+  // The loop runs past the end.
+  m.instruments.push_back({.name = "", .sample = {.data = {1, 2, 3}, .loopStart = 2, .loopLength = 2}, .volumeEnvelope = {}});
   EXPECT_THROW(EncodeXm(m), std::invalid_argument);
 }
 

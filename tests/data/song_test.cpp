@@ -45,32 +45,29 @@ std::string ErrorOf(const std::string& text) {
   return "";
 }
 
+// (note, instrument) of every cell, row by row.
+std::vector<std::pair<int, int>> Cells(const XmPattern& p) {
+  std::vector<std::pair<int, int>> out;
+  for (const XmCell& c : p.cells) out.emplace_back(c.note, c.instrument);
+  return out;
+}
+
 }  // namespace
 
 TEST(SongCompiler, NotesInstrumentsChannelsAndOrder) {
   XmModule m = CompileSong(kTwoPatterns);
-  EXPECT_EQ(m.name, "Test Song");
-  EXPECT_EQ(m.speed, 4);
-  EXPECT_EQ(m.bpm, 140);
-  EXPECT_EQ(m.channels, 2);  // the widest pattern decides
+  // The widest pattern decides the channel count.
+  EXPECT_EQ(std::tuple(m.name, m.speed, m.bpm, m.channels), std::tuple("Test Song", 4, 140, 2));
   EXPECT_EQ(m.order, (std::vector<uint8_t>{1, 0, 1}));
   ASSERT_EQ(m.patterns.size(), 2u);
-  const XmPattern& a = m.patterns[0];
-  ASSERT_EQ(a.rows, 4);
-  EXPECT_EQ(a.cells[0].note, 49);  // C4 is middle C
-  EXPECT_EQ(a.cells[0].instrument, InstrumentNumber("lead"));
-  EXPECT_EQ(a.cells[1 * 2].note, 0);
-  EXPECT_EQ(a.cells[2 * 2].note, 97);  // key off
-  EXPECT_EQ(a.cells[2 * 2].instrument, 0);
-  EXPECT_EQ(a.cells[1].note, 0);  // second channel unused in this pattern
-  const XmPattern& b = m.patterns[1];
-  EXPECT_EQ(b.cells[0].note, 62);             // C#5
-  EXPECT_EQ(b.cells[3 * 2].note, 35);         // Bb2
-  EXPECT_EQ(b.cells[0].instrument, InstrumentNumber("bass"));
-  EXPECT_EQ(b.cells[1].instrument, InstrumentNumber("kick"));
-  EXPECT_EQ(b.cells[1].note, 49);
-  EXPECT_EQ(b.cells[2 * 2 + 1].instrument, InstrumentNumber("snare"));
-  EXPECT_EQ(b.cells[3 * 2 + 1].instrument, InstrumentNumber("hat"));
+  // C4 is middle C (49), "^" a key off (97) without instrument; the second
+  // channel stays empty in pattern A; drums play at 49.
+  const int lead = InstrumentNumber("lead"), bass = InstrumentNumber("bass");
+  EXPECT_EQ(Cells(m.patterns[0]), (std::vector<std::pair<int, int>>{
+                                      {49, lead}, {0, 0}, {0, 0}, {0, 0}, {97, 0}, {0, 0}, {0, 0}, {0, 0}}));
+  EXPECT_EQ(Cells(m.patterns[1]), (std::vector<std::pair<int, int>>{{62, bass}, {49, InstrumentNumber("kick")},
+                                                                    {0, 0}, {0, 0}, {0, 0}, {49, InstrumentNumber("snare")},
+                                                                    {35, bass}, {49, InstrumentNumber("hat")}}));
 }
 
 TEST(SongCompiler, MistakesNameTheirLine) {
