@@ -16,6 +16,7 @@
 namespace quarry::test {
 
 using Bytes = std::vector<uint8_t>;
+using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 // Lines equal to line (LogCapture::Count matches parts of lines).
@@ -23,19 +24,14 @@ inline size_t Exact(const LogCapture& log, const std::string& line) {
   return static_cast<size_t>(std::count(log.lines.begin(), log.lines.end(), line));
 }
 
-struct Stopped : std::runtime_error {
-  Stopped(const std::string& message, const std::string& tag) : std::runtime_error(message), tag(tag) {}
-  std::string tag;
-};
-// StopMissingData throws Stopped while this lives.
+// StopMissingData throws "tag: message" while this lives.
 struct StopCatcher {
-  StopCatcher() { SetStopHandler([](const std::string& m, const std::string& t) { throw Stopped(m, t); }); }
+  StopCatcher() { SetStopHandler([](auto& message, auto& tag) { throw std::runtime_error(tag + ": " + message); }); }
   ~StopCatcher() { SetStopHandler(nullptr); }
 };
 
 inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
 inline void WriteFile(const fs::path& path, const Bytes& bytes) { WriteFileBytes(path, {bytes.begin(), bytes.end()}); }
-
 // A mono 16-bit WAV of frames points of one value.
 inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {
   return WriteWav(std::vector<int16_t>(frames, value), 1, rate);
@@ -46,17 +42,14 @@ inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {
 inline XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm = 125) {
   XmModule module;
   module.name = "beep", module.speed = speed, module.bpm = bpm, module.orders = {0};
-  XmPattern pattern;
-  pattern.rows = rows;
+  module.patterns.push_back(XmPattern{rows, {}});
   for (uint16_t ch = 0; ch < 4; ++ch) {
-    pattern.At(0, ch, 4) = XmCell{XmNote(4, ch * 4), 1, 0, 0, 0};
-    if (rows > 1) pattern.At(1, ch, 4).note = kXmNoteOff;
+    module.patterns[0].At(0, ch, 4) = XmCell{XmNote(4, ch * 4), 1, 0, 0, 0};
+    if (rows > 1) module.patterns[0].At(1, ch, 4).note = kXmNoteOff;
   }
-  module.patterns.push_back(pattern);
-  XmInstrument square;
-  for (int i = 0; i < 64; ++i) square.sample.points.push_back(i < 32 ? 6000 : -6000);
-  square.sample.loopLength = 64;
-  module.instruments.push_back(square);
+  module.instruments.resize(1);
+  for (int i = 0; i < 64; ++i) module.instruments[0].sample.points.push_back(i < 32 ? 6000 : -6000);
+  module.instruments[0].sample.loopLength = 64;
   return module;
 }
 
@@ -69,62 +62,50 @@ inline std::string WriteArchive(const fs::path& path, const std::vector<std::pai
 
 // SDL's disk driver: 16-bit stereo frames at 44100 Hz into dir/mixed.raw,
 // about twenty times faster than real time.
-class DiskAudio {
-public:
-  explicit DiskAudio(const fs::path& dir) : file_(dir / "mixed.raw") {
+struct DiskAudio {
+  explicit DiskAudio(const fs::path& dir) : file(dir / "mixed.raw") {
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "1", 1);
   }
-  ~DiskAudio() { unsetenv("SDL_DISKAUDIOFILE"); unsetenv("SDL_DISKAUDIODELAY"); }
-  bool Exists() const { return fs::exists(file_); }
+  ~DiskAudio() { unsetenv("SDL_DISKAUDIOFILE"), unsetenv("SDL_DISKAUDIODELAY"); }
   size_t Frames() const {
     std::error_code error;
-    const uintmax_t size = fs::file_size(file_, error);
+    const uintmax_t size = fs::file_size(file, error);
     return error ? 0 : size / 4;
   }
   // Waits for the driver's thread to write frames more; false after a
   // deadline far beyond the expected fraction of a second (a stuck device).
   bool WaitFrames(size_t frames) const {
     const size_t target = Frames() + frames;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (Frames() < target) {
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60); Frames() < target;) {
       if (std::chrono::steady_clock::now() > deadline) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
   }
   std::vector<int16_t> Samples() const {  // left, right, ...
-    const std::string bytes = ReadFileBytes(file_);
+    const std::string bytes = ReadFileBytes(file);
     std::vector<int16_t> samples(bytes.size() / 4 * 2);
-    for (size_t i = 0; i < samples.size(); ++i) {
-      samples[i] = static_cast<int16_t>(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
-    }
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8);
     return samples;
   }
-
-private:
-  fs::path file_;
+  fs::path file;
 };
 
 // Statistics of the frames [from, to) of stereo output.
 struct Sound {
   size_t first = 0, last = 0, nonZero = 0;  // frames with a non-zero sample
   int maxLeft = 0, maxRight = 0;             // largest magnitude per side
-  double energyLeft = 0, energyRight = 0;
   size_t Span() const { return nonZero ? last - first + 1 : 0; }
 };
 inline Sound Analyse(const std::vector<int16_t>& samples, size_t from = 0, size_t to = SIZE_MAX) {
   Sound s;
   for (size_t f = from; f < std::min(samples.size() / 2, to); ++f) {
-    const int left = samples[2 * f], right = samples[2 * f + 1];
+    const int left = std::abs(samples[2 * f]), right = std::abs(samples[2 * f + 1]);
     if (left == 0 && right == 0) continue;
     if (s.nonZero++ == 0) s.first = f;
-    s.last = f;
-    s.maxLeft = std::max(s.maxLeft, std::abs(left));
-    s.maxRight = std::max(s.maxRight, std::abs(right));
-    s.energyLeft += double(left) * left;
-    s.energyRight += double(right) * right;
+    s.last = f, s.maxLeft = std::max(s.maxLeft, left), s.maxRight = std::max(s.maxRight, right);
   }
   return s;
 }
@@ -134,8 +115,7 @@ inline size_t CountBursts(const std::vector<int16_t>& samples, size_t gap) {
   size_t bursts = 0, silent = gap;
   for (size_t f = 0; f < samples.size() / 2; ++f) {
     if (samples[2 * f] == 0 && samples[2 * f + 1] == 0) { ++silent; continue; }
-    if (silent >= gap) ++bursts;
-    silent = 0;
+    bursts += silent >= gap, silent = 0;
   }
   return bursts;
 }

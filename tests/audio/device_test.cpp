@@ -1,35 +1,36 @@
-// The audio entry points end to end: the device is SDL's disk driver, so what
-// was really mixed is read back from its output file.
-#include "audio/zr_sdl_a.h"
-
+// The sound device's contract and the audio entry points end to end: the
+// device is SDL's disk driver, so what was really mixed is read back from its
+// output file.
 #include <gtest/gtest.h>
 
 #include "archive/mad.h"
 #include "audio/music_collection.h"
 #include "audio/wave_collection.h"
+#include "audio/zr_sdl_a.h"
 #include "audio_test_support.h"
 
 namespace quarry {
 namespace {
 
 using test::Analyse;
+using test::Lines;
 using test::ToBytes;
-using Lines = std::vector<std::string>;
 
 constexpr size_t kBoomFrames = 4410;  // 0.1 s
 constexpr size_t kMargin = 8192;      // two device buffers and the file's own buffering
 
 class AudioTest : public ::testing::Test {
 protected:
-  void SetUp() override { std::filesystem::create_directories(dir.Path() / "out"); }
+  void SetUp() override {
+    std::filesystem::create_directories(dir.Path() / "out");
+    test::WriteFile(boom, test::ConstantWav(1000, 64, 22050));
+  }
   void TearDown() override {
-    SoundFree();
-    AudioAvailable = false;
+    SoundFree(), AudioAvailable = false, unsetenv("SDL_AUDIODRIVER");
     SetSoundVersionOverride(std::nullopt);
-    unsetenv("SDL_AUDIODRIVER");
   }
   std::string Archive(const std::vector<std::pair<std::string, test::Bytes>>& members) {
-    return test::WriteArchive(dir / ("archive" + std::to_string(++archives) + ".mad"), members);
+    return test::WriteArchive(dir / "sound.mad", members);
   }
   void StartAudio() {
     Init_Audio();
@@ -38,10 +39,69 @@ protected:
   }
 
   TempDir dir;
+  const std::string boom = dir / "boom.wav";  // 64 frames at 22050 Hz
   test::DiskAudio disk{dir.Path() / "out"};
   LogCapture log;
-  int archives = 0;
 };
+
+TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenAndOpensOnceUntilFreed) {
+  EXPECT_EQ(SoundSampleLoad(boom, 3, 0), 0u);
+  EXPECT_EQ(SoundMusicLoad(boom, 0), 0u);
+  EXPECT_FALSE(SoundChannelPlay(1, true));
+  EXPECT_FALSE(SoundChannelStop(1));
+  EXPECT_FALSE(SoundSampleFree(1));
+  SoundSample info;
+  EXPECT_FALSE(SoundSampleGetInfo(1, info));
+  ASSERT_TRUE(SoundInit(1, 44100, 0));
+  EXPECT_FALSE(SoundInit(1, 44100, 0));
+  SoundFree();
+  EXPECT_FALSE(SoundDeviceOpen());
+  EXPECT_TRUE(SoundInit(1, 44100, 0));
+}
+
+TEST_F(AudioTest, DeviceKeepsSampleSettingsInRange) {
+  ASSERT_TRUE(SoundInit(1, 44100, 0));
+  const SoundHandle sample = SoundSampleLoad(boom, 3, kSampleOverPos);
+  SoundSample info;
+  ASSERT_TRUE(SoundSampleGetInfo(sample, info));
+  EXPECT_EQ(std::tie(info.freq, info.volume, info.pan, info.max), std::make_tuple(22050u, 100u, 0, 3u));
+  info.freq = 5, info.volume = 250, info.pan = -300, info.max = 0, info.length = 1;
+  ASSERT_TRUE(SoundSampleSetInfo(sample, info));
+  ASSERT_TRUE(SoundSampleGetInfo(sample, info));
+  EXPECT_EQ(std::tie(info.freq, info.volume, info.pan, info.max), std::make_tuple(100u, 100u, -100, 1u));
+  EXPECT_EQ(info.length, 64u * 4);  // belongs to the data
+  info.freq = 1000000, info.pan = 101;
+  ASSERT_TRUE(SoundSampleSetInfo(sample, info));
+  ASSERT_TRUE(SoundSampleGetInfo(sample, info));
+  EXPECT_EQ(std::tie(info.freq, info.pan), std::make_tuple(100000u, 100));
+}
+
+TEST_F(AudioTest, DeviceChannelsBelongToLiveSamplesAndPlayOnce) {
+  ASSERT_TRUE(SoundInit(1, 44100, 0));
+  const SoundHandle sample = SoundSampleLoad(boom, 3, kSampleOverPos);
+  EXPECT_EQ(SoundSampleGetChannel(0), 0u);
+  EXPECT_EQ(SoundSampleGetChannel(sample + 100), 0u);
+  const SoundHandle first = SoundSampleGetChannel(sample), second = SoundSampleGetChannel(sample);
+  ASSERT_NE(first, 0u);
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(SoundChannelPlay(first, false));
+  EXPECT_FALSE(SoundChannelPlay(first, false));  // a channel is one play
+  EXPECT_TRUE(SoundChannelStop(first));
+  EXPECT_TRUE(SoundSampleFree(sample));
+  EXPECT_FALSE(SoundChannelPlay(second, false));  // its sample is gone
+  EXPECT_FALSE(SoundSampleFree(sample));
+  EXPECT_FALSE(SoundChannelPlay(0, false));
+}
+
+TEST_F(AudioTest, DeviceLoadsNoFileThatIsNotAModuleOrWave) {
+  ASSERT_TRUE(SoundInit(1, 44100, 0));
+  test::WriteFile(dir / "junk", test::Bytes(300, 0xEE));
+  test::WriteFile(dir / "empty", {});
+  for (const std::string name : {"junk", "missing", "empty"}) {
+    EXPECT_EQ(SoundMusicLoad(dir / name, kMusicLoop), 0u) << name;
+    EXPECT_EQ(SoundSampleLoad(dir / name, 1, 0), 0u) << name;
+  }
+}
 
 TEST_F(AudioTest, AnotherVersionLeavesAudioOffAndEverythingSilent) {
   SetSoundVersionOverride(0x00020001);
@@ -49,15 +109,11 @@ TEST_F(AudioTest, AnotherVersionLeavesAudioOffAndEverythingSilent) {
   EXPECT_FALSE(AudioAvailable);
   EXPECT_EQ(log.lines, Lines{"{ZR_SDL_A, Init_Audio} BASS V2.1 was not loaded."});
   log.lines.clear();
-  const auto wav = dir / "boom.wav";
-  test::WriteFile(wav, test::ConstantWav(10000, 100));
-  EXPECT_EQ(LoadWave(wav, false), 0u);
-  EXPECT_EQ(LoadMusic(wav), 0u);
-  PlayMusic(1);
-  StopMusic(1);
-  FreeMusic(1);
+  EXPECT_EQ(LoadWave(boom, false), 0u);
+  EXPECT_EQ(LoadMusic(boom), 0u);
+  PlayMusic(1), StopMusic(1), FreeMusic(1);
   EXPECT_TRUE(log.lines.empty());
-  EXPECT_FALSE(disk.Exists());  // the device was never opened
+  EXPECT_FALSE(std::filesystem::exists(disk.file));  // the device was never opened
 
   SetSoundVersionOverride(std::nullopt);
   setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);  // the environment can report another version
@@ -70,7 +126,7 @@ TEST_F(AudioTest, StartsTheDeviceOrReportsThatNoneIsUsable) {
   Init_Audio();
   ASSERT_TRUE(AudioAvailable);
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
-  EXPECT_TRUE(disk.Exists());
+  EXPECT_TRUE(std::filesystem::exists(disk.file));
   log.lines.clear();
   FreeAudioDevice();
   EXPECT_FALSE(SoundDeviceOpen());
@@ -102,14 +158,10 @@ TEST_F(AudioTest, PlayedWavesAreMixedWithTheirLengthVolumePanAndMax) {
   FreeAudioDevice();
   const auto samples = disk.Samples();
 
-  const auto left = Analyse(samples, marks[0], marks[1]);
-  EXPECT_EQ(left.nonZero, kBoomFrames);
+  const auto left = Analyse(samples, marks[0], marks[1]), right = Analyse(samples, marks[1], marks[2]);
+  EXPECT_EQ(std::tie(left.nonZero, left.maxLeft, left.maxRight), std::make_tuple(kBoomFrames, 5000, 0));
   EXPECT_EQ(left.Span(), kBoomFrames);
-  EXPECT_EQ(std::pair(left.maxLeft, left.maxRight), std::pair(5000, 0));
-  const auto right = Analyse(samples, marks[1], marks[2]);
-  EXPECT_EQ(right.nonZero, kBoomFrames);
-  EXPECT_EQ(std::pair(right.maxLeft, right.maxRight), std::pair(4000, 10000));
-  EXPECT_GT(right.energyRight, 6 * right.energyLeft);
+  EXPECT_EQ(std::tie(right.nonZero, right.maxLeft, right.maxRight), std::make_tuple(kBoomFrames, 4000, 10000));
   EXPECT_EQ(Analyse(samples, 0, marks[2]).nonZero, 2 * kBoomFrames);  // nothing else was mixed
   const auto one = Analyse(samples, marks[2], marks[3]);
   EXPECT_EQ(one.maxLeft, 10000);           // never summed
@@ -184,9 +236,7 @@ TEST_F(AudioTest, TheFileFormsLoadAndLogWhileAudioIsOn) {
   test::WriteFile(bad, {'R', 'I', 'F', 'F', 1, 2, 3});
   const SoundHandle music = LoadMusic(song);
   ASSERT_NE(music, 0u);
-  PlayMusic(music);
-  StopMusic(music);
-  FreeMusic(music);
+  PlayMusic(music), StopMusic(music), FreeMusic(music);
   EXPECT_FALSE(SoundChannelPlay(music, true));  // the handle is gone
   const SoundHandle wave = LoadWave(good, true);
   ASSERT_NE(wave, 0u);
@@ -207,8 +257,7 @@ TEST_F(AudioTest, LoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
   StartAudio();
   TMad archive(Archive({{"boom.wav", test::ConstantWav(10000, 100)}, {"song.xm", WriteXm(test::BeepModule())}}));
   const auto work = dir.Path() / "work", tmp = dir.Path() / "tmp";
-  std::filesystem::create_directories(work);
-  std::filesystem::create_directories(tmp);
+  std::filesystem::create_directories(work), std::filesystem::create_directories(tmp);
   WriteFileBytes(work / "temp.wav", "mine");
   WriteFileBytes(work / "temp.xm", "mine");
   const auto oldWork = std::filesystem::current_path();
@@ -220,12 +269,10 @@ TEST_F(AudioTest, LoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
   const SoundHandle song = LoadMusic("song.xm", archive);
   oldTmp ? setenv("TMPDIR", savedTmp.c_str(), 1) : unsetenv("TMPDIR");
   std::filesystem::current_path(oldWork);
-  EXPECT_NE(wave, 0u);
-  EXPECT_NE(song, 0u);
+  EXPECT_TRUE(wave && song);
   EXPECT_TRUE(std::filesystem::is_empty(tmp));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}), 2);
-  EXPECT_EQ(ReadFileBytes(work / "temp.wav"), "mine");
-  EXPECT_EQ(ReadFileBytes(work / "temp.xm"), "mine");
+  EXPECT_EQ(ReadFileBytes(work / "temp.wav") + ReadFileBytes(work / "temp.xm"), "minemine");
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-// The "waves.ini" reader and the wave collection's lookups, with audio off
-// (what the list reports) and with a silent device on (what the samples get).
-#include "audio/wave_collection.h"
-
+// The "waves.ini" and "muzax.ini" readers and the collections' lookups, with
+// audio off (what the lists report) and with a silent device on (what the
+// samples get).
 #include <gtest/gtest.h>
 
 #include "archive/mad.h"
 #include "audio/music_collection.h"
+#include "audio/wave_collection.h"
 #include "audio/zr_sdl_a.h"
 #include "audio_test_support.h"
 #include "core/stream.h"
@@ -22,13 +22,9 @@ void Parse(Collection& list, const std::string& text) {
   list.LoadListFrom(stream, nullptr);
 }
 
-class WaveListTest : public ::testing::Test {
+class ListTest : public ::testing::Test {
 protected:
-  void TearDown() override {
-    SoundFree();
-    AudioAvailable = false;
-    unsetenv("SDL_AUDIODRIVER");
-  }
+  void TearDown() override { SoundFree(), AudioAvailable = false, unsetenv("SDL_AUDIODRIVER"); }
   // Audio on with the dummy driver, then the list loaded from an archive
   // holding boom.wav (and junk.wav, which is no WAV).
   void LoadWithAudio(TWaveCollection& waves, const std::string& list) {
@@ -46,15 +42,20 @@ protected:
     EXPECT_TRUE(SoundSampleGetInfo(waves.Handle(index), info));
     return info;
   }
+  std::string Item(const std::string& order, uint16_t index, std::string result = "before") {
+    music.GetOrderItem(order, index, result);
+    return result;
+  }
 
   TempDir dir;
   std::unique_ptr<TMad> archive;  // kept open so that closing it logs nothing during a check
   LogCapture log;
   test::StopCatcher stops;
   TWaveCollection waves{16};
+  TMusicCollection music{16};  // with audio off its songs are named but not loaded
 };
 
-TEST_F(WaveListTest, ListsWithoutTheirHeaderStopTheProgramButCommentsMayComeFirst) {
+TEST_F(ListTest, ListsWithoutTheirHeaderStopTheProgramButCommentsMayComeFirst) {
   Parse(waves, "\r\n# made by hand\r\n; sounds\r\n[wavecollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n");
   EXPECT_EQ(waves.Count(), 1u);
   EXPECT_EQ(waves.Name(0), "A");
@@ -68,14 +69,14 @@ TEST_F(WaveListTest, ListsWithoutTheirHeaderStopTheProgramButCommentsMayComeFirs
       TMusicCollection otherMusic(16);
       music ? Parse(otherMusic, text) : Parse(otherWaves, text);
       ADD_FAILURE() << "no stop for: " << text;
-    } catch (const test::Stopped& stop) {
-      EXPECT_EQ(stop.what(), std::string(music ? "Not a musiccollection file..." : "Not a wavecollection file..."));
-      EXPECT_EQ(stop.tag, music ? "ZR_SDL_M, LoadList" : "ZR_SDL_W, LoadList");
+    } catch (const std::runtime_error& stop) {
+      EXPECT_EQ(stop.what(), std::string(music ? "ZR_SDL_M, LoadList: Not a musiccollection file..."
+                                               : "ZR_SDL_W, LoadList: Not a wavecollection file..."));
     }
   }
 }
 
-TEST_F(WaveListTest, WithAudioOffEachItemReportsItsFourParametersAndNothingElse) {
+TEST_F(ListTest, WithAudioOffEachItemReportsItsFourParametersAndNothingElse) {
   Parse(waves, "[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\nVOLUME=20\r\n\r\n"
                "ITEM\r\nFILE=b.wav\r\nNAME=B\r\n\r\n!END\r\nITEM\r\nNAME=Never\r\n");
   EXPECT_EQ(waves.Count(), 2u);
@@ -87,7 +88,7 @@ TEST_F(WaveListTest, WithAudioOffEachItemReportsItsFourParametersAndNothingElse)
   EXPECT_EQ(log.lines, std::vector<std::string>{"[ZR_SDL_W, TWaveCollection.Play] Wave not found! (A)"});
 }
 
-TEST_F(WaveListTest, UnknownLinesAndKeysAreReportedAndSkipped) {
+TEST_F(ListTest, UnknownLinesAndKeysAreReportedAndSkipped) {
   Parse(waves, "[WaveCollection]\r\n  Sounds of the quarry  \r\n#top comment\r\n"
                "ITEM\r\nFILE=a.wav\r\n;quiet\r\n#loud\r\nLOOPED = YES\r\nColour=red\r\nNAME=A\r\n");
   for (const std::string key : {"Sounds of the quarry", "#LOUD", "LOOPED ", "COLOUR"}) {
@@ -103,7 +104,7 @@ TEST_F(WaveListTest, UnknownLinesAndKeysAreReportedAndSkipped) {
   EXPECT_EQ(ended.Count(), 1u);
 }
 
-TEST_F(WaveListTest, FileAndNameCarryOverButAFirstItemWithoutThemIsSkipped) {
+TEST_F(ListTest, FileAndNameCarryOverButAFirstItemWithoutThemIsSkipped) {
   Parse(waves, "[WaveCollection]\r\nITEM\r\nNAME=Orphan\r\n\r\nITEM\r\nFILE=a.wav\r\n\r\n"
                "ITEM\r\nNAME=Second\r\n\r\nITEM\r\nVOLUME=5\r\n\r\n");
   EXPECT_EQ(test::Exact(log, kList + "Item without FILE or NAME skipped!"), 1u);
@@ -114,7 +115,7 @@ TEST_F(WaveListTest, FileAndNameCarryOverButAFirstItemWithoutThemIsSkipped) {
   EXPECT_EQ(waves.Name(2), "Second");
 }
 
-TEST_F(WaveListTest, ItemValuesAreClampedToTheirDefaults) {
+TEST_F(ListTest, ItemValuesAreClampedToTheirDefaults) {
   LoadWithAudio(waves, "[WaveCollection]\r\n"
       "ITEM\r\nFILE=sounds\\fx/boom.wav\r\nNAME=Loud\r\nVOLUME=150\r\nPAN=-101\r\nMAX=0\r\n\r\n"
       "ITEM\r\nNAME=Set\r\nLooped=yes\r\nFREQUENCY=$5622\r\nVOLUME=0\r\nPAN=-100\r\nMAX=4\r\n\r\n"
@@ -132,7 +133,7 @@ TEST_F(WaveListTest, ItemValuesAreClampedToTheirDefaults) {
   }
 }
 
-TEST_F(WaveListTest, SetParameterNamesAnyCaseAndReportsTheRest) {
+TEST_F(ListTest, SetParameterNamesAnyCaseAndReportsTheRest) {
   LoadWithAudio(waves, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n");
   waves.SetParameter("Boom", "vol", 40);
   waves.SetParameter("Boom", "Pan", 30);
@@ -146,21 +147,18 @@ TEST_F(WaveListTest, SetParameterNamesAnyCaseAndReportsTheRest) {
   EXPECT_EQ(std::tie(info.volume, info.pan, info.freq, info.max), std::make_tuple(40u, 30, 11025u, 2u));
 }
 
-TEST_F(WaveListTest, BeyondTheCapacityAnItemIsLoadedButNotAdded) {
+TEST_F(ListTest, ASampleThatDidNotLoadIsReportedAndBeyondTheCapacityAnItemIsLoadedButNotAdded) {
   TWaveCollection two(2);
-  LoadWithAudio(two, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=One\r\n\r\nITEM\r\nNAME=Two\r\n\r\n"
-                     "ITEM\r\nNAME=Three\r\n\r\n");
+  LoadWithAudio(two, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=One\r\n\r\nITEM\r\nFILE=junk.wav\r\nNAME=Junk\r\n\r\n"
+                     "ITEM\r\nFILE=boom.wav\r\nNAME=Three\r\n\r\n");
   EXPECT_EQ(two.Count(), 2u);
-  EXPECT_EQ(log.lines, std::vector<std::string>(4, kSet + "Wave not found! (Three)"));
-}
-
-TEST_F(WaveListTest, ASampleThatDidNotLoadIsReportedWhileTheListLoads) {
-  LoadWithAudio(waves, "[WaveCollection]\r\nITEM\r\nFILE=junk.wav\r\nNAME=Junk\r\n");
-  EXPECT_EQ(test::Exact(log, kSet + "Cannot get wave info! (Junk)"), 4u);
+  test::Lines expected(4, kSet + "Cannot get wave info! (Junk)");
+  expected.resize(8, kSet + "Wave not found! (Three)");
+  EXPECT_EQ(log.lines, expected);
   EXPECT_TRUE(AudioAvailable);
 }
 
-TEST_F(WaveListTest, TheDestructorFreesEverySampleAndNamesAreCut) {
+TEST_F(ListTest, TheDestructorFreesEverySampleAndNamesAreCut) {
   SoundHandle handle;
   SoundSample info;
   {
@@ -176,6 +174,87 @@ TEST_F(WaveListTest, TheDestructorFreesEverySampleAndNamesAreCut) {
   EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
   waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
   EXPECT_EQ(test::Exact(log, kSet + "Wave not found! (" + longName + ")"), 1u);
+}
+
+TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
+  // "junk" has no "=" and must not hide the next order.
+  Parse(music, "[MusicCollection]\r\nORDERS\r\njunk\r\nINGAME=a,b,c\r\nGAP=a,,c\r\nLIST=,\r\ningame=x\r\n\r\n");
+  EXPECT_EQ(log.lines.size(), 1u);  // only the trace line of the section
+  EXPECT_EQ(music.GetOrder("INGAME"), "a,b,c");
+  EXPECT_EQ(music.GetOrder("junk"), "");
+  const std::pair<uint16_t, std::string> items[] = {{1, "a"}, {2, "b"}, {3, "c"}, {5, "c"}, {0, "before"}};
+  for (const auto& [index, song] : items) EXPECT_EQ(Item("INGAME", index), song) << index;
+  EXPECT_EQ(music.OrderItemCount("INGAME"), 3u);
+  EXPECT_EQ(music.OrderItemCount("GAP"), 3u);  // empty songs between commas count
+  EXPECT_EQ(Item("GAP", 2), "");
+  EXPECT_EQ(music.OrderItemCount("LIST"), 2u);
+  EXPECT_EQ(Item("ingame", 1), "x");
+  EXPECT_EQ(Item("Ingame", 1), "before");
+  EXPECT_EQ(music.OrderItemCount("Ingame"), 0u);
+  EXPECT_EQ(test::Exact(log, "[ZR_SDL_M, TMusicCollection.GetOrderItem] Order not found! (Ingame)"), 1u);
+}
+
+TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255) {
+  std::string lines;
+  for (int i = 0; i < 30; ++i) lines += "ORDER" + std::to_string(i) + "=song\r\n";
+  Parse(music, "[MusicCollection]\r\norders\r\nLIST=menu\r\n;GAMEEND=x\r\nINGAME=a,b\r\n\r\nOrders\r\n" + lines + "\r\n");
+  EXPECT_EQ(log.lines.front(), "\xFE Trace \xFE LIST=menu|INGAME=a,b|");
+  EXPECT_EQ(music.Orders().size(), 255u);
+  EXPECT_EQ(music.Orders().substr(0, 36), "LIST=menu|INGAME=a,b|ORDER0=song|ORD");
+  EXPECT_EQ(Item("INGAME", 2), "b");
+  EXPECT_EQ(music.GetOrder("GAMEEND"), "");  // the ";" line was a comment
+}
+
+TEST_F(ListTest, SongsAreNamedBeforeTheirEqualsSignAndUnknownTopLevelLinesReported) {
+  Parse(music, "[musiccollection]\r\n  Playlist  \r\n# note\r\nsongs\r\nMenu=music\\menu.xm\r\n;old=old.xm\r\n"
+        "#odd=odd.xm\r\ntune.xm\r\n\r\n!end\r\nSONGS\r\nx=y\r\n");  // nothing is read after "!end"
+  EXPECT_EQ(log.lines, std::vector<std::string>{"[ZR_SDL_M, LoadList] Unknown identifier! (Playlist)"});
+  ASSERT_EQ(music.Count(), 3u);
+  EXPECT_EQ(music.Name(0), "Menu");
+  EXPECT_EQ(music.Name(1), "#odd");  // "#" is no comment inside a section
+  EXPECT_EQ(music.Name(2), "tune.xm");
+  EXPECT_EQ(music.Handle(0), 0u);
+}
+
+TEST_F(ListTest, UnclosedSectionsReadEndAsAnEntry) {
+  Parse(music, "[MusicCollection]\r\nORDERS\r\nINGAME=a\r\n!END\r\nSONGS\r\nx=x.xm\r\n!END\r\n");
+  EXPECT_EQ(music.Orders(), "INGAME=a|!END|SONGS|x=x.xm|!END|");
+  EXPECT_EQ(log.Count("Trace"), 0);  // no closing empty line, no trace
+  TMusicCollection songs(16);
+  Parse(songs, "[MusicCollection]\r\nSONGS\r\nx=x.xm\r\n!END\r\n");
+  ASSERT_EQ(songs.Count(), 2u);
+  EXPECT_EQ(songs.Name(1), "!END");
+}
+
+TEST_F(ListTest, CyclingThroughAnOrderWrapsAndAnEmptyOrderPlaysNothing) {
+  Parse(music, "[MusicCollection]\r\nORDERS\r\nINGAME=a,b,c\r\nMAPEND=\r\n\r\n");
+  for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
+    std::string song = "none";
+    ASSERT_TRUE(music.GetCycledOrderItem("INGAME", index, song));
+    EXPECT_EQ(song, want) << index;
+  }
+  for (const std::string order : {"MAPEND", "GAMEEND"}) {
+    log.lines.clear();
+    std::string song = "kept";
+    EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song));
+    EXPECT_EQ(song, "kept");
+    EXPECT_EQ(log.lines, std::vector<std::string>{
+                             "[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
+  }
+}
+
+TEST_F(ListTest, PlayAndStopReportMissingSongsAndCapacityDropsSongs) {
+  Parse(music, "[MusicCollection]\r\nSONGS\r\nmenu=menu.xm\r\n\r\n");
+  log.lines.clear();
+  music.Play("menu");  // audio is off: even a known song is not found
+  music.Stop("other");
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"[ZR_SDL_M, TMusicCollection.Play] Music not found! (menu)",
+                                                 "[ZR_SDL_M, TMusicCollection.Stop] Music not found! (other)"}));
+  TMusicCollection small(1);
+  small.AddSong(0, "a-rather-long-song-name-of-thirty");
+  small.AddSong(0, "b");
+  ASSERT_EQ(small.Count(), 1u);
+  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
 }
 
 TEST(MemberName, DropsFoldersOfBothKinds) {
