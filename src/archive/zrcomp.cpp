@@ -175,13 +175,16 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
       // The RLE decoder reads its own method byte.
       pos = pos - 1 + RleDecode(src.subspan(pos - 1), decoded, limit, &layerWhole);
     } else {
-      // Damaged data can hold many such bytes; the text is built in place.
-      static const std::string tag = kUnCompressTag;
-      char text[] = "ZRUnCompress: Unknown compression method! (0x--)";
-      const std::string hex = Hex2(method);
-      text[sizeof text - 4] = hex[0];
-      text[sizeof text - 3] = hex[1];
-      LogWarning(text, tag);
+      // Damaged data can hold many such bytes; the text is built in place
+      // and only when the line goes somewhere.
+      if (LogListening()) {
+        static const std::string tag = kUnCompressTag;
+        char text[] = "ZRUnCompress: Unknown compression method! (0x--)";
+        const std::string hex = Hex2(method);
+        text[sizeof text - 4] = hex[0];
+        text[sizeof text - 3] = hex[1];
+        LogWarning(text, tag);
+      }
       whole = false;
       continue;
     }

@@ -38,8 +38,7 @@ void WriteLine(const std::string& text) {
 std::string Cut(const std::string& text) { return text.size() > 255 ? text.substr(0, 255) : text; }
 
 void Compose(char open, char close, const std::string& message, const std::string& tag) {
-  // Nobody listens (tools, fuzzing): skip building the line.
-  if (g_file < 0 && !g_observer) return;
+  if (!LogListening()) return;
   WriteLine(std::string(1, open) + Cut(tag) + close + ' ' + Cut(message));
 }
 
@@ -86,6 +85,7 @@ void StopLogger() {
 }
 
 bool LoggerRunning() { return g_running; }
+bool LogListening() { return g_file >= 0 || static_cast<bool>(g_observer); }
 std::string LogFilePath() { return g_path; }
 
 void LogStatus(const std::string& message, const std::string& tag) { Compose('(', ')', message, tag); }

@@ -21,6 +21,10 @@ bool LoggerRunning();
 // The file actually written, or "" when there is none.
 std::string LogFilePath();
 
+// True when a line written now goes somewhere (a file or an observer); hot
+// paths that meet many damaged bytes check it before building a message.
+bool LogListening();
+
 void LogStatus(const std::string& message, const std::string& tag);
 void LogWarning(const std::string& message, const std::string& tag);
 void LogError(const std::string& message, const std::string& tag);
