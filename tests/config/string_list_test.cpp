@@ -12,15 +12,15 @@ namespace {
 TEST(StringList, BoundsCapacityAndLength) {
   TStringList list;
   LogCapture log;
-  std::string row = "kept";
-  list.GetItem(0, row);
-  EXPECT_EQ(row, "kept");
+  auto get = [&list](int index) {
+    std::string row = "kept";
+    list.GetItem(index, row);
+    return row;
+  };
+  EXPECT_EQ(get(0), "kept");
   list.Add(std::string(300, 'x'));
   list.Add("b");
-  list.GetItem(2, row);
-  EXPECT_EQ(row, "kept");
-  list.GetItem(0, row);
-  EXPECT_EQ(row, std::string(255, 'x'));
+  EXPECT_EQ(std::vector<std::string>({get(2), get(0), get(1)}), std::vector<std::string>({"kept", std::string(255, 'x'), "b"}));
   EXPECT_EQ(log.lines, std::vector<std::string>({
                            "[STRLIST, TStringList.GetItem] Index out of bounds! (To get: 0 - MaxItem: -1)",
                            "[STRLIST, TStringList.GetItem] Index out of bounds! (To get: 2 - MaxItem: 1)",
@@ -32,10 +32,7 @@ TEST(StringList, BoundsCapacityAndLength) {
   list.Add("one too many");
   EXPECT_EQ(list.Count(), 1024);
   EXPECT_EQ(log.lines, std::vector<std::string>({"[STRLIST, TStringList.Add] Too many elements (Max. 1024)"}));
-  list.GetItem(1023, row);
-  EXPECT_EQ(row, "row 1023");
-  list.GetItem(1, row);
-  EXPECT_EQ(row, "b");
+  EXPECT_EQ(std::vector<std::string>({get(1023), get(1)}), std::vector<std::string>({"row 1023", "b"}));
 }
 
 }  // namespace

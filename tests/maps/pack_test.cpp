@@ -86,10 +86,7 @@ TEST(MapPack, EveryFormAndPaddingOfSmallAndBrokenRecords) {
   EXPECT_EQ(maps.Map(1).Status, "Not an XMAP file!");  // the status is kept for the caller
   EXPECT_EQ(maps.Map(1).FileCells, std::vector<uint16_t>(240, '#'));
   EXPECT_EQ(std::make_tuple(maps.Map(2).Width, maps.Map(2).Height), std::make_tuple(30, 14));  // larger ones stay
-  for (int i = 3; i < 5; ++i) {
-    EXPECT_EQ(maps.Map(i).FileCells, source.FileCells);
-    EXPECT_EQ(maps.GetMapName(i), "binary");
-  }
+  for (int i = 3; i < 5; ++i) EXPECT_EQ(std::make_tuple(maps.Map(i).FileCells, maps.GetMapName(i)), std::make_tuple(source.FileCells, "binary"));
 }
 
 std::string Source(const std::vector<std::string>& rows, const std::string& header = "name: N\nauthor: A\n",

@@ -63,16 +63,14 @@ const Bytes kBodyB = {
 const Bytes kBodyW = {
     3, 2, '#', 0, '*', 0, 0x34, 0x12, '.', 0, '@', 0, 0xFF, 0xFF, 2, 'A', 'u', 3, 'M', 'a', 'p',
     4, 1, 0x07, 0x04, 'G',                       // packed version 0x0407: version 7, game id 1
-    2, 0, 0x34, 0x12, 0x00, 0x01, '@', 0, '#', 0,  // two pairs: 0x1234 -> 0x0100, "@" -> "#"
-    0,
+    2, 0, 0x34, 0x12, 0x00, 0x01, '@', 0, '#', 0, 0,  // two pairs: 0x1234 -> 0x0100, "@" -> "#"; no extras
 };
 const std::string kRecordB = "OK 3x2 name:Map author:Au ex:e1 ex:z 46>120 #*$x@!";
 const std::string kRecordW = "OK 3x2 v7/1 name:Map author:Au gm:G 4660>256 64>35 #*{256}.#{65535}";
 
-Bytes WithHeader(char form, const Bytes& body) {
-  Bytes bytes = {'M', 'A', 'P', static_cast<uint8_t>(form)};
-  bytes.insert(bytes.end(), body.begin(), body.end());
-  return bytes;
+Bytes WithHeader(char form, Bytes body) {
+  body.insert(body.begin(), {'M', 'A', 'P', static_cast<uint8_t>(form)});
+  return body;
 }
 
 TEST(XMapLoad, EveryFormRecordAndWarnings) {
@@ -151,7 +149,6 @@ TEST(XMapLoad, ExtraLinesStopAt256InTextAndBinary) {
 TEST(XMapLoad, SignaturesAndReloadKeepOtherFields) {
   LogCapture log;
   TXMap map = LoadBytes(Text('T', {"WI2", "HE1", "LWa 98", "MPab", "EXx", "XX"}));
-  EXPECT_EQ(Cells(map.FileCells), "bb");
   // A reload releases the cells and extras but keeps the pairs, which still apply.
   map = LoadBytes(Text('T', {"WI3", "HE1", "MPabc", "MNkept", "XX"}), std::move(map));
   EXPECT_EQ(Describe(map), "OK 3x1 name:kept 97>98 bbc");
@@ -182,7 +179,8 @@ TEST(XMapRecord, VersionLimitsAndPadding) {
   EXPECT_EQ(Describe(map), "OK 4x3 name:Map author:Au ex:e1 ex:z 46>120 #*$#x@!{35*5}");
 }
 
-TEST(XMapWriter, PinnedBytesAndReadBack) {
+// Read back through Load by the pack test.
+TEST(XMapWriter, PinnedBytes) {
   TXMap map;
   map.PadTo(2, 1, '#');
   map.FileCells[1] = 0x1224;  // the byte form keeps the low byte
@@ -193,10 +191,6 @@ TEST(XMapWriter, PinnedBytesAndReadBack) {
             Bytes({'M', 'A', 'P', 'B', 2, 1, '#', 0x24, 0, 1, 'N', 0, 1, '#', '%', 2, 'e', 'x', 0}));
   EXPECT_EQ(WriteXMapBinary(map, true), Bytes({'M', 'A', 'P', 'W', 2, 1, '#', 0, 0x24, 0x12, 0, 1, 'N', 0, 1, 0, '#',
                                                0, '%', 0, 2, 'e', 'x', 0}));
-  TXMap original = LoadBytes(WithHeader('B', kBodyB));
-  TXMap copy = LoadBytes(WriteXMapBinary(original, false));
-  EXPECT_EQ(std::make_tuple(copy.FileCells, copy.MapName, copy.Author, copy.Extras),
-            std::make_tuple(original.FileCells, original.MapName, original.Author, original.Extras));
 }
 
 // Damaged maps never crash, hang or read outside their buffers (run under the
