@@ -167,16 +167,9 @@ TEST(CodecVectors, PieceBlockAndStrideEdges) {
   EXPECT_EQ(Bytes(out.begin(), out.begin() + 7), Bytes({4, 0xF1, 0x7F, 0, 0, 0xF0, 0x7F}));
   EXPECT_EQ(Bytes(out.end() - 5, out.end()), Bytes({1, 0, 0x50, 0xA8, 0x50}));
   EXPECT_EQ(Unpack(out), in);
-  auto blocks = [](size_t n) {
-    const Bytes layer = Huff(Bytes(n, 'q'));
-    size_t pos = 5, count = 0;
-    for (; pos < layer.size(); ++count) pos += 2 + (19 + (layer[pos] | (layer[pos + 1] << 8)) + 7) / 8;
-    EXPECT_EQ(pos, layer.size());
-    return count;
-  };
-  EXPECT_EQ(blocks(32752), 1u);
-  EXPECT_EQ(blocks(32753), 2u);
-  EXPECT_EQ(blocks(3 * 32752), 3u);
+  // Exactly full blocks add no empty block after them.
+  EXPECT_EQ(Huff(Bytes(kHuffBlockSize, 'q')).size(), 5u + 2 + 4097);
+  EXPECT_EQ(Huff(Bytes(3 * kHuffBlockSize, 'q')).size(), 5u + 3 * (2 + 4097));
 
   // Strides 0 and 4 would collide with method bytes.
   out.clear();
@@ -239,10 +232,7 @@ TEST(Lzw, StoreLimitIsExclusive) {
   struct Case { uint32_t ladder, bCodes, spare; bool added; Bytes tail; };
   for (const Case& c : {Case{699, 8268, 3, true, {'b', 'c', 'b', 'c'}}, Case{700, 7918, 2, false, {'b', 'c'}}}) {
     Bytes layer{3};
-    auto put = [&layer](uint32_t v) {
-      layer.push_back(static_cast<uint8_t>(v));
-      layer.push_back(static_cast<uint8_t>(v >> 8));
-    };
+    auto put = [&layer](uint32_t v) { layer.insert(layer.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); };
     put('a');
     uint32_t next = 256;
     for (uint32_t len = 2; len <= c.ladder; ++len) put(next++);
@@ -492,23 +482,6 @@ TEST(ZrcompBounds, ChainsDeeperThanAnyWriterMakesEndEmpty) {
   ZRUnCompress(stream, out, kMaxDecodedSize, &intact);
   EXPECT_TRUE(out.empty());
   EXPECT_FALSE(intact);
-}
-
-TEST(ZrcompBounds, FlippedBytesAndNoiseNeverCrash) {
-  LogCapture quiet;
-  const Bytes packed = ZRCompress(sample::Text(4000, 11));
-  sample::Rng rng(5);
-  for (size_t i = 0; i < packed.size(); ++i) {
-    Bytes damaged = packed, out;
-    damaged[i] ^= static_cast<uint8_t>(1 + rng.Below(255));
-    ZRUnCompress(damaged, out, 1 << 20);
-    EXPECT_LE(out.size(), size_t{1} << 20);
-  }
-  for (int round = 0; round < 300; ++round) {
-    Bytes noise = sample::Random(1 + rng.Below(300), round), out;
-    noise[0] = static_cast<uint8_t>(rng.Below(7));
-    ZRUnCompress(noise, out, 1 << 20);
-  }
 }
 
 }  // namespace

@@ -23,9 +23,8 @@ class MadtoolTest : public ArchiveTest {
 protected:
   RunResult Run(const std::string& args) {
     const std::string errFile = Path("stderr.txt");
-    const std::string command = "cd '" + dir.Path().string() + "' && '" MADTOOL_PATH "' " + args + " 2>'" + errFile + "'";
     RunResult result;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::FILE* pipe = ::popen(("cd '" + dir.Path().string() + "' && '" MADTOOL_PATH "' " + args + " 2>'" + errFile + "'").c_str(), "r");
     if (!pipe) return result;
     char buffer[4096];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
@@ -65,8 +64,7 @@ TEST_F(MadtoolTest, CreateListVerifyExtract) {
   EXPECT_NE(list.out.find("A_VERY_LONG_ 4"), std::string::npos);
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 3);
 
-  const RunResult verify = Run("verify pack.mad");
-  EXPECT_EQ(verify.code, 0) << verify.err;
+  EXPECT_EQ(Run("verify pack.mad").code, 0);
 
   ASSERT_EQ(Run("extract pack.mad -C out").code, 0);
   EXPECT_EQ(ReadBytes(Path("out/STORY.TXT")), text);
