@@ -55,67 +55,58 @@ protected:
   TMusicCollection music{16};  // with audio off its songs are named but not loaded
 };
 
-TEST_F(ListTest, ListsWithoutTheirHeaderStopTheProgramButCommentsMayComeFirst) {
-  Parse(waves, "\r\n# made by hand\r\n; sounds\r\n[wavecollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n");
-  EXPECT_EQ(waves.Count(), 1u);
-  EXPECT_EQ(waves.Name(0), "A");
+TEST_F(ListTest, WithAudioOffItemsAreNamedAndReportTheirLinesAndFourParameters) {
+  struct Case { std::string text; test::Lines names, log; };  // log lines before the parameters'
+  const Case cases[] = {
+      {"\r\n# made by hand\r\n; sounds\r\n[wavecollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n", {"A"}, {}},
+      {"[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\nVOLUME=20\r\n\r\nITEM\r\nFILE=b.wav\r\nNAME=B\r\n\r\n"
+       "!END\r\nITEM\r\nNAME=Never\r\n", {"A", "B"}, {}},
+      // Unknown lines and keys are reported and skipped; comments are not.
+      {"[WaveCollection]\r\n  Sounds of the quarry  \r\n#top comment\r\nITEM\r\nFILE=a.wav\r\n;quiet\r\n#loud\r\n"
+       "LOOPED = YES\r\nColour=red\r\nNAME=A\r\n", {"A"},
+       {kList + "Unknown identifier! (Sounds of the quarry)", kList + "Unknown identifier! (#LOUD)",
+        kList + "Unknown identifier! (LOOPED )", kList + "Unknown identifier! (COLOUR)"}},
+      // An item running into "!END" reads it as a key.
+      {"[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n!END\r\nITEM\r\n", {"A"},
+       {kList + "Unknown identifier! (!END)", kList + "Unknown identifier! (ITEM)"}},
+      // FILE and NAME carry over, even from a first item skipped for lacking one.
+      {"[WaveCollection]\r\nITEM\r\nNAME=Orphan\r\n\r\nITEM\r\nFILE=a.wav\r\n\r\nITEM\r\nNAME=Second\r\n\r\n"
+       "ITEM\r\nVOLUME=5\r\n\r\n", {"Orphan", "Second", "Second"}, {kList + "Item without FILE or NAME skipped!"}}};
+  for (const Case& c : cases) {
+    log.lines.clear();
+    TWaveCollection list(16);
+    Parse(list, c.text);
+    test::Lines names, expected = c.log;
+    for (uint32_t i = 0; i < list.Count(); ++i) names.push_back(list.Name(i));
+    for (const auto& name : c.names) expected.insert(expected.end(), 4, kSet + "Wave not found! (" + name + ")");
+    EXPECT_EQ(names, c.names) << c.text;
+    EXPECT_EQ(log.lines, expected) << c.text;
+  }
+  log.lines.clear();
+  waves.Add(0, "A");
+  waves.Play("A");
+  EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_W, TWaveCollection.Play] Wave not found! (A)"});
+}
+
+TEST_F(ListTest, ListsWithoutTheirHeaderStopTheProgram) {
   const std::pair<std::string, bool> lists[] = {  // (text, is a music list)
       {"", false}, {"\r\n# only a comment\r\n", false}, {"  [WaveCollection]\r\n", false},
       {"[MusicCollection]\r\n", false}, {"ITEM\r\nFILE=a\r\n", false}, {"", true}, {"; nothing\r\n", true},
       {"[WaveCollection]\r\n", true}, {" [MusicCollection]", true}};
-  for (const auto& [text, music] : lists) {
+  for (const auto& [text, isMusic] : lists) {
     try {
       TWaveCollection otherWaves(16);
       TMusicCollection otherMusic(16);
-      music ? Parse(otherMusic, text) : Parse(otherWaves, text);
+      isMusic ? Parse(otherMusic, text) : Parse(otherWaves, text);
       ADD_FAILURE() << "no stop for: " << text;
     } catch (const std::runtime_error& stop) {
-      EXPECT_EQ(stop.what(), std::string(music ? "ZR_SDL_M, LoadList: Not a musiccollection file..."
-                                               : "ZR_SDL_W, LoadList: Not a wavecollection file..."));
+      EXPECT_EQ(stop.what(), std::string(isMusic ? "ZR_SDL_M, LoadList: Not a musiccollection file..."
+                                                 : "ZR_SDL_W, LoadList: Not a wavecollection file..."));
     }
   }
 }
 
-TEST_F(ListTest, WithAudioOffEachItemReportsItsFourParametersAndNothingElse) {
-  Parse(waves, "[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\nVOLUME=20\r\n\r\n"
-               "ITEM\r\nFILE=b.wav\r\nNAME=B\r\n\r\n!END\r\nITEM\r\nNAME=Never\r\n");
-  EXPECT_EQ(waves.Count(), 2u);
-  std::vector<std::string> expected(4, kSet + "Wave not found! (A)");
-  expected.resize(8, kSet + "Wave not found! (B)");
-  EXPECT_EQ(log.lines, expected);
-  log.lines.clear();
-  waves.Play("A");
-  EXPECT_EQ(log.lines, std::vector<std::string>{"[ZR_SDL_W, TWaveCollection.Play] Wave not found! (A)"});
-}
-
-TEST_F(ListTest, UnknownLinesAndKeysAreReportedAndSkipped) {
-  Parse(waves, "[WaveCollection]\r\n  Sounds of the quarry  \r\n#top comment\r\n"
-               "ITEM\r\nFILE=a.wav\r\n;quiet\r\n#loud\r\nLOOPED = YES\r\nColour=red\r\nNAME=A\r\n");
-  for (const std::string key : {"Sounds of the quarry", "#LOUD", "LOOPED ", "COLOUR"}) {
-    EXPECT_EQ(test::Exact(log, kList + "Unknown identifier! (" + key + ")"), 1u) << key;
-  }
-  EXPECT_EQ(log.Count("quiet") + log.Count("top comment"), 0);
-  EXPECT_EQ(waves.Count(), 1u);  // the item still ends at the end of the member
-
-  TWaveCollection ended(16);  // an item running into "!END" reads it as a key
-  Parse(ended, "[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n!END\r\nITEM\r\n");
-  EXPECT_EQ(test::Exact(log, kList + "Unknown identifier! (!END)"), 1u);
-  EXPECT_EQ(test::Exact(log, kList + "Unknown identifier! (ITEM)"), 1u);
-  EXPECT_EQ(ended.Count(), 1u);
-}
-
-TEST_F(ListTest, FileAndNameCarryOverButAFirstItemWithoutThemIsSkipped) {
-  Parse(waves, "[WaveCollection]\r\nITEM\r\nNAME=Orphan\r\n\r\nITEM\r\nFILE=a.wav\r\n\r\n"
-               "ITEM\r\nNAME=Second\r\n\r\nITEM\r\nVOLUME=5\r\n\r\n");
-  EXPECT_EQ(test::Exact(log, kList + "Item without FILE or NAME skipped!"), 1u);
-  // The skipped item still hands its name on; later items take what the item before them had.
-  ASSERT_EQ(waves.Count(), 3u);
-  EXPECT_EQ(waves.Name(0), "Orphan");
-  EXPECT_EQ(waves.Name(1), "Second");
-  EXPECT_EQ(waves.Name(2), "Second");
-}
-
-TEST_F(ListTest, ItemValuesAreClampedToTheirDefaults) {
+TEST_F(ListTest, ItemValuesAreClampedToTheirDefaultsAndSetByName) {
   LoadWithAudio(waves, "[WaveCollection]\r\n"
       "ITEM\r\nFILE=sounds\\fx/boom.wav\r\nNAME=Loud\r\nVOLUME=150\r\nPAN=-101\r\nMAX=0\r\n\r\n"
       "ITEM\r\nNAME=Set\r\nLooped=yes\r\nFREQUENCY=$5622\r\nVOLUME=0\r\nPAN=-100\r\nMAX=4\r\n\r\n"
@@ -131,19 +122,13 @@ TEST_F(ListTest, ItemValuesAreClampedToTheirDefaults) {
     EXPECT_EQ(std::tie(info.volume, info.pan, info.max, info.freq, info.flags),
               std::tie(want[i].volume, want[i].pan, want[i].max, want[i].freq, want[i].flags)) << waves.Name(i);
   }
-}
-
-TEST_F(ListTest, SetParameterNamesAnyCaseAndReportsTheRest) {
-  LoadWithAudio(waves, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n");
-  waves.SetParameter("Boom", "vol", 40);
-  waves.SetParameter("Boom", "Pan", 30);
-  waves.SetParameter("Boom", "freq", 11025);
-  waves.SetParameter("Boom", "max", 2);
+  // SetParameter takes its names in any case and reports the rest.
+  waves.SetParameter("Set", "vol", 40), waves.SetParameter("Set", "Pan", 30);
+  waves.SetParameter("Set", "freq", 11025), waves.SetParameter("Set", "max", 2);
   EXPECT_TRUE(log.lines.empty());
-  waves.SetParameter("Boom", "speed", 9);
-  waves.SetParameter("boom", "VOL", 1);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{kSet + "Invalid parameter name! (SPEED)", kSet + "Wave not found! (boom)"}));
-  const SoundSample info = Info(waves, 0);
+  waves.SetParameter("Set", "speed", 9), waves.SetParameter("set", "VOL", 1);
+  EXPECT_EQ(log.lines, (test::Lines{kSet + "Invalid parameter name! (SPEED)", kSet + "Wave not found! (set)"}));
+  const SoundSample info = Info(waves, 1);
   EXPECT_EQ(std::tie(info.volume, info.pan, info.freq, info.max), std::make_tuple(40u, 30, 11025u, 2u));
 }
 
