@@ -1,8 +1,6 @@
-// Tests that draw: a 640 x 480 x 32 display under SDL's dummy driver, pixels
-// read back from the BackBuffer.
+// Drawing tests: a 640 x 480 x 32 display under SDL's dummy driver, pixels
+// read back from the BackBuffer as 0xRRGGBB.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 
@@ -10,6 +8,9 @@
 #include "graphics_test_util.h"
 
 namespace quarry::test {
+
+constexpr uint32_t kInk = 0xFEFEFE;  // full intensity of a white glyph sheet
+constexpr uint32_t kBackdrop = 0x00005A;
 
 class DisplayTest : public ::testing::Test {
 protected:
@@ -20,21 +21,15 @@ protected:
   }
   void TearDown() override { CloseTestDisplay(); }
 
-  static Rgb Pixel(int x, int y) {
-    Rgb c{};
-    GetPixelRGB(BackBuffer, x, y, c.r, c.g, c.b);
-    return c;
+  static uint32_t Pixel(int x, int y) {
+    uint8_t r = 0, g = 0, b = 0;
+    GetPixelRGB(BackBuffer, x, y, r, g, b);
+    return uint32_t(r) << 16 | g << 8 | b;
   }
-  static Rgb SurfacePixel(SDL_Surface* s, int x, int y) {
-    Rgb c{};
-    GetPixelRGB(s, x, y, c.r, c.g, c.b);
-    return c;
-  }
-};
+  static void Backdrop() { FillBox(0, 0, 40, 40, 0, 0, 0x5A); }
 
-inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
-}
+  TempDir dir_;
+  std::unique_ptr<TMad> mad_;
+};
 
 }  // namespace quarry::test

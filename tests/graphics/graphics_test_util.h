@@ -1,83 +1,37 @@
-// Shared helpers of the graphics tests: temporary archives built with the
-// real writer, hand-made BMP/CEL/font members, log capture.
+// Graphics test helpers: archives written with the real writer and hand-made
+// BMP, CEL and glyph-sheet members. Colours are 0xRRGGBB.
 #pragma once
 
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
-#include "core/log.h"
 #include "core/program.h"
+#include "test_support.h"
 
 namespace quarry::test {
 
 using Bytes = std::vector<uint8_t>;
-using Member = std::pair<std::string, Bytes>;
 
-class LogCapture {
-public:
-  LogCapture() {
-    SetLogObserver([this](const std::string& line) { lines.push_back(line); });
-  }
-  ~LogCapture() { SetLogObserver(nullptr); }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
-
-  int Count(const std::string& line) const {
-    int n = 0;
-    for (const std::string& l : lines) n += l == line ? 1 : 0;
-    return n;
-  }
-  int CountStartingWith(const std::string& prefix) const {
-    int n = 0;
-    for (const std::string& l : lines) n += l.rfind(prefix, 0) == 0 ? 1 : 0;
-    return n;
-  }
-  std::vector<std::string> lines;
-};
-
-// A missing member stops the program; in tests it throws instead.
+// A missing member stops the program; while this lives it throws instead.
 struct MissingData : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-inline void ThrowOnStop() {
-  SetStopHandler([](const std::string& message, const std::string&) { throw MissingData(message); });
-}
-
-// A private directory per test (tests run in parallel).
-class TempDir {
-public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qsgfx-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  std::filesystem::path path_;
+struct ThrowOnStop {
+  ThrowOnStop() { SetStopHandler([](const std::string& m, const std::string&) { throw MissingData(m); }); }
+  ~ThrowOnStop() { SetStopHandler(nullptr); }
 };
 
-// Writes the members with TMADWrite and opens the archive with TMad.
-inline std::unique_ptr<TMad> BuildArchive(const TempDir& dir, const std::vector<Member>& members) {
-  const std::string path = dir.File("test.mad");
+inline std::unique_ptr<TMad> BuildArchive(const TempDir& dir,
+                                          const std::vector<std::pair<std::string, Bytes>>& members) {
   {
-    TMADWrite writer(path);
-    for (const Member& m : members) writer.AddBytes(m.second, m.first);
+    TMADWrite writer(dir / "test.mad");
+    for (const auto& [name, bytes] : members) writer.AddBytes(bytes, name);
     writer.Done();
   }
-  return std::make_unique<TMad>(path);
+  return std::make_unique<TMad>(dir / "test.mad");
 }
 
 inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -91,36 +45,25 @@ inline void PutU32(Bytes& b, size_t at, uint32_t v) {
   PutU16(b, at + 2, v >> 16);
 }
 
-struct Rgb {
-  uint8_t r, g, b;
-};
-
 // A 24-bit bottom-up BMP with a 40-byte info header; rows padded to 4 bytes.
 template <typename PixelFn>
 Bytes MakeBmp24(int width, int height, PixelFn pixel) {
-  const uint32_t row = static_cast<uint32_t>((width * 3 + 3) & ~3);
-  Bytes b(54 + row * height, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  PutU32(b, 2, static_cast<uint32_t>(b.size()));
-  PutU32(b, 10, 54);
-  PutU32(b, 14, 40);
-  PutU32(b, 18, static_cast<uint32_t>(width));
-  PutU32(b, 22, static_cast<uint32_t>(height));
-  PutU16(b, 26, 1);
-  PutU16(b, 28, 24);
-  PutU32(b, 34, row * height);
+  const uint32_t row = static_cast<uint32_t>((width * 3 + 3) & ~3), w = width, h = height;
+  Bytes b(54 + row * h, 0);
+  PutU16(b, 0, 'B' | 'M' << 8);
+  for (auto [at, v] : {std::pair<size_t, uint32_t>{2, 54 + row * h}, {10, 54}, {14, 40}, {18, w}, {22, h},
+                       {26, 1 | 24 << 16}, {34, row * h}})
+    PutU32(b, at, v);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      Rgb c = pixel(x, y);
-      size_t at = 54 + static_cast<size_t>(height - 1 - y) * row + static_cast<size_t>(x) * 3;
-      b[at] = c.b;
-      b[at + 1] = c.g;
-      b[at + 2] = c.r;
+      const size_t at = 54 + static_cast<size_t>(height - 1 - y) * row + static_cast<size_t>(x) * 3;
+      const uint32_t c = pixel(x, y);
+      PutU16(b, at, c & 0xFFFF);  // blue, green
+      b[at + 2] = static_cast<uint8_t>(c >> 16);
     }
   return b;
 }
-inline Bytes SolidBmp(int width, int height, Rgb colour) {
+inline Bytes SolidBmp(int width, int height, uint32_t colour) {
   return MakeBmp24(width, height, [colour](int, int) { return colour; });
 }
 
@@ -129,8 +72,7 @@ inline Bytes SolidBmp(int width, int height, Rgb colour) {
 inline Bytes MakeCel(int width, int height, const Bytes& palette, const Bytes& indices) {
   Bytes b(800, 0);
   PutU16(b, 0, 0x9119);
-  PutU16(b, 2, static_cast<uint32_t>(width));
-  PutU16(b, 4, static_cast<uint32_t>(height));
+  PutU32(b, 2, static_cast<uint32_t>(width | height << 16));
   for (size_t i = 0; i < palette.size() && i < 768; ++i) b[32 + i] = palette[i];
   b.insert(b.end(), indices.begin(), indices.end());
   return b;
@@ -139,21 +81,17 @@ inline Bytes MakeCel(int width, int height, const Bytes& palette, const Bytes& i
 // A .gsd glyph sheet: width, height, one intensity byte per pixel.
 inline Bytes MakeGsd(int width, int height, const Bytes& intensity) {
   Bytes b(4, 0);
-  PutU16(b, 0, static_cast<uint32_t>(width));
-  PutU16(b, 2, static_cast<uint32_t>(height));
+  PutU32(b, 0, static_cast<uint32_t>(width | height << 16));
   b.insert(b.end(), intensity.begin(), intensity.end());
   return b;
 }
 
 // One 9-byte .bmf record.
 inline void AddGlyph(Bytes& bmf, uint8_t code, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2) {
-  size_t at = bmf.size();
+  const size_t at = bmf.size();
   bmf.resize(at + 9);
   bmf[at] = code;
-  PutU16(bmf, at + 1, x1);
-  PutU16(bmf, at + 3, y1);
-  PutU16(bmf, at + 5, x2);
-  PutU16(bmf, at + 7, y2);
+  for (auto [i, v] : {std::pair<size_t, uint16_t>{1, x1}, {3, y1}, {5, x2}, {7, y2}}) PutU16(bmf, at + i, v);
 }
 
 }  // namespace quarry::test

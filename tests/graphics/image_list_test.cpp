@@ -1,7 +1,5 @@
-// The image list parser and the header readers shared by the drawn
-// collection and the headless size view.
-#include <gtest/gtest.h>
-
+// The image list parser and header readers shared by the drawn collection
+// and the headless size view.
 #include "core/stream.h"
 #include "graphics/image_list.h"
 #include "graphics_test_util.h"
@@ -11,142 +9,92 @@ namespace {
 
 using test::Bytes;
 
-TEST(ImageListLine, MemberCommaNameWithAndWithoutTheKeyDot) {
+// Catches the key dot kept in the member, a split at a later comma, trimmed
+// blanks, uncut names, memberless lines accepted and stale fields kept.
+TEST(ImageListLine, MemberNameAndKeyDot) {
+  struct Case { const char *line, *member, *name; bool ok, keyed; };
   ImageListEntry e;
-  ASSERT_TRUE(ParseImageListLine("wall.bmp,Wall", e));
-  EXPECT_EQ(e.member, "wall.bmp");
-  EXPECT_EQ(e.name, "Wall");
-  EXPECT_FALSE(e.colorKeyed);
-
-  ASSERT_TRUE(ParseImageListLine(".wall.bmp,Wall", e));
-  EXPECT_EQ(e.member, "wall.bmp");  // the dot is not part of the member
-  EXPECT_EQ(e.name, "Wall");
-  EXPECT_TRUE(e.colorKeyed);
-
-  // Only the first comma splits; lines are literal (blanks kept).
-  ASSERT_TRUE(ParseImageListLine(" a.bmp,x, y ", e));
-  EXPECT_EQ(e.member, " a.bmp");
-  EXPECT_EQ(e.name, "x, y ");
+  for (const Case& c : std::initializer_list<Case>{{"wall.bmp,Wall", "wall.bmp", "Wall", true, false},
+                                                   {".wall.bmp,Wall", "wall.bmp", "Wall", true, true},
+                                                   {" a.bmp,x, y ", " a.bmp", "x, y ", true, false},
+                                                   {"a.bmp,ABCDEFGHIJKLMNOPQ", "a.bmp", "ABCDEFGHIJKLMNOP", true, false},
+                                                   {"NoCommaHere", "", "NoCommaHere", false, false},
+                                                   {",Name", "", "Name", false, false},
+                                                   {".,Name", "", "Name", false, true},
+                                                   {"", "", "", false, false}}) {
+    EXPECT_EQ(ParseImageListLine(c.line, e), c.ok) << c.line;
+    EXPECT_EQ(std::tie(e.member, e.name, e.colorKeyed), std::tie(c.member, c.name, c.keyed)) << c.line;
+  }
 }
 
-TEST(ImageListLine, NamesAreCutTo16Characters) {
-  ImageListEntry e;
-  ASSERT_TRUE(ParseImageListLine("a.bmp,ABCDEFGHIJKLMNOPQ", e));
-  EXPECT_EQ(e.name, "ABCDEFGHIJKLMNOP");
-}
-
-TEST(ImageListLine, LinesWithoutAMemberAreRefused) {
-  ImageListEntry e;
-  EXPECT_FALSE(ParseImageListLine("NoCommaHere", e));
-  EXPECT_EQ(e.member, "");
-  EXPECT_EQ(e.name, "NoCommaHere");
-  EXPECT_FALSE(ParseImageListLine(",Name", e));
-  EXPECT_FALSE(ParseImageListLine(".,Name", e));
-  EXPECT_FALSE(ParseImageListLine("", e));
-}
-
-TEST(ImageListRead, StopsAtExactEndAndSkipsLinesWithoutMember) {
-  test::LogCapture log;
-  TMemoryStream list;
-  list.WriteText("a.bmp,A\r\n!end\r\nb.cel,B\r\n!END\r\nc.bmp,C\r\n");
-  list.Seek(0, SeekOrigin::Begin);
-  auto entries = ReadImageList(list, "TAG");
+// Catches "!END" matched without case, a memberless line ending the list and
+// a last line without CR LF being dropped.
+TEST(ImageListRead, ExactEndMemberlessLinesAndUnendedLastLine) {
+  auto read = [](const std::string& text) {
+    TMemoryStream list;
+    list.WriteText(text);
+    list.Seek(0, SeekOrigin::Begin);
+    return ReadImageList(list, "TAG");
+  };
+  LogCapture log;
+  auto entries = read("a.bmp,A\r\n!end\r\nb.cel,B\r\n!END\r\nc.bmp,C\r\n");
   ASSERT_EQ(entries.size(), 2u);  // "!end" is an ordinary (bad) line
   EXPECT_EQ(entries[0].name, "A");
   EXPECT_EQ(entries[1].member, "b.cel");
-  EXPECT_EQ(log.Count("[TAG] Image line names no member, skipped! (!end)"), 1);
-}
-
-TEST(ImageListRead, LastLineMayEndAtTheEndOfTheMember) {
-  TMemoryStream list;
-  list.WriteText("a.bmp,A\r\n.b.bmp,B");
-  list.Seek(0, SeekOrigin::Begin);
-  auto entries = ReadImageList(list, "TAG");
+  EXPECT_EQ(log.lines, std::vector<std::string>{"[TAG] Image line names no member, skipped! (!end)"});
+  entries = read("a.bmp,A\r\n.b.bmp,B");
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].member, "b.bmp");
-  EXPECT_EQ(entries[1].name, "B");
-  EXPECT_TRUE(entries[1].colorKeyed);
+  EXPECT_EQ(std::tie(entries[1].member, entries[1].name, entries[1].colorKeyed), std::tuple("b.bmp", "B", true));
 }
 
-TEST(ImageHeaders, CelEndingDecidesTheKind) {
-  EXPECT_TRUE(IsCelMember("x.cel"));
-  EXPECT_TRUE(IsCelMember("X.CeL"));
-  EXPECT_FALSE(IsCelMember("x.bmp"));
-  EXPECT_FALSE(IsCelMember("cel"));
-}
-
-TEST(ImageHeaders, BmpSizeFromAHandMadeHeader) {
-  Bytes bmp = test::SolidBmp(5, 3, {1, 2, 3});
-  ASSERT_EQ(bmp.size(), 54u + 16u * 3u);  // rows of 15 bytes padded to 16
+// (0, 0) when the header is refused.
+template <typename Reader>
+std::pair<int, int> SizeOf(Reader read, const Bytes& b, size_t size) {
   int w = 0, h = 0;
-  ASSERT_TRUE(ReadBmpSize(bmp.data(), bmp.size(), w, h));
-  EXPECT_EQ(w, 5);
-  EXPECT_EQ(h, 3);
-
-  // Top-down rows give a negative height.
-  test::PutU32(bmp, 22, static_cast<uint32_t>(-3));
-  ASSERT_TRUE(ReadBmpSize(bmp.data(), bmp.size(), w, h));
-  EXPECT_EQ(h, 3);
+  return read(size ? b.data() : nullptr, size, w, h) ? std::pair(w, h) : std::pair(0, 0);
 }
 
-TEST(ImageHeaders, DamagedBmpHeadersAreRefused) {
-  const Bytes good = test::SolidBmp(5, 3, {1, 2, 3});
-  int w = 0, h = 0;
-  Bytes cut(good.begin(), good.end() - 1);  // last row's padding missing
-  EXPECT_FALSE(ReadBmpSize(cut.data(), cut.size(), w, h));
-  Bytes sig = good;
-  sig[0] = 'X';
-  EXPECT_FALSE(ReadBmpSize(sig.data(), sig.size(), w, h));
-  Bytes huge = good;
-  test::PutU32(huge, 18, 0x7FFFFFFF);  // width far beyond the member
-  EXPECT_FALSE(ReadBmpSize(huge.data(), huge.size(), w, h));
-  Bytes bpp = good;
-  test::PutU16(bpp, 28, 7);
-  EXPECT_FALSE(ReadBmpSize(bpp.data(), bpp.size(), w, h));
-  Bytes rle = good;
-  test::PutU32(rle, 30, 1);
-  EXPECT_FALSE(ReadBmpSize(rle.data(), rle.size(), w, h));
-  Bytes offset = good;
-  test::PutU32(offset, 10, 0xFFFFFFF0);
-  EXPECT_FALSE(ReadBmpSize(offset.data(), offset.size(), w, h));
-  EXPECT_FALSE(ReadBmpSize(good.data(), 20, w, h));
-  EXPECT_FALSE(ReadBmpSize(nullptr, 0, w, h));
+// Catches a BMP header reader trusting sizes, offsets, depths or palettes
+// the member's bytes cannot back (the loader would read past the member).
+TEST(ImageHeaders, BmpSizeAndDamagedBmpHeaders) {
+  EXPECT_TRUE(IsCelMember("x.cel") && IsCelMember("X.CeL"));
+  EXPECT_FALSE(IsCelMember("x.bmp") || IsCelMember("cel"));
+  const Bytes good = test::SolidBmp(5, 3, 0x010203);
+  ASSERT_EQ(good.size(), 54u + 16u * 3u);  // rows of 15 bytes padded to 16
+  EXPECT_EQ(SizeOf(ReadBmpSize, good, good.size()), std::pair(5, 3));
+  EXPECT_EQ(SizeOf(ReadBmpSize, good, good.size() - 1), std::pair(0, 0));  // last row's padding missing
+  EXPECT_EQ(SizeOf(ReadBmpSize, good, 20), std::pair(0, 0));
+  EXPECT_EQ(SizeOf(ReadBmpSize, good, 0), std::pair(0, 0));
+  // Top-down rows; then signature, width far beyond the member, bit depth,
+  // RLE and pixel offset.
+  struct Poke { size_t at; uint32_t value; int width = 0, height = 0; };
+  for (Poke p : {Poke{22, uint32_t(-3), 5, 3}, {0, uint32_t('X' | 'M' << 8 | good.size() << 16)}, {18, 0x7FFFFFFF}, {26, 1 | 7 << 16},
+                 {30, 1}, {10, 0xFFFFFFF0}}) {
+    Bytes bad = good;
+    test::PutU32(bad, p.at, p.value);
+    EXPECT_EQ(SizeOf(ReadBmpSize, bad, bad.size()), std::pair(p.width, p.height)) << p.at;
+  }
+  // 8-bit, 2x1: 54 header bytes, the palette, 4 row bytes.
+  Bytes paletted = good;
+  paletted.resize(66);
+  for (auto [at, v] : {std::pair<size_t, uint32_t>{10, 62}, {18, 2}, {22, 1}, {26, 1 | 8 << 16}}) test::PutU32(paletted, at, v);
+  for (auto [colours, width] : {std::pair<uint32_t, int>{2, 2}, {300, 0}, {0, 0}}) {  // 0 means all 256
+    test::PutU32(paletted, 46, colours);
+    EXPECT_EQ(SizeOf(ReadBmpSize, paletted, paletted.size()).first, width) << colours;
+  }
 }
 
-TEST(ImageHeaders, PalettedBmpNeedsItsPalette) {
-  // 8-bit, 2x1, two palette colours declared: 54 + 8 palette + 4 row bytes.
-  Bytes b(54 + 8 + 4, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  test::PutU32(b, 10, 62);
-  test::PutU32(b, 14, 40);
-  test::PutU32(b, 18, 2);
-  test::PutU32(b, 22, 1);
-  test::PutU16(b, 28, 8);
-  test::PutU32(b, 46, 2);
-  int w = 0, h = 0;
-  EXPECT_TRUE(ReadBmpSize(b.data(), b.size(), w, h));
-  test::PutU32(b, 46, 300);  // more colours than 8 bits can index
-  EXPECT_FALSE(ReadBmpSize(b.data(), b.size(), w, h));
-}
-
+// Catches a CEL whose pixel bytes are missing, a wrong magic, empty or huge
+// sizes being accepted.
 TEST(ImageHeaders, CelSizeAndItsPixelBytes) {
-  Bytes cel = test::MakeCel(4, 2, {}, Bytes(8, 0));
-  int w = 0, h = 0;
-  ASSERT_TRUE(ReadCelSize(cel.data(), cel.size(), w, h));
-  EXPECT_EQ(w, 4);
-  EXPECT_EQ(h, 2);
-  Bytes cut(cel.begin(), cel.end() - 1);
-  EXPECT_FALSE(ReadCelSize(cut.data(), cut.size(), w, h));
-  Bytes magic = cel;
-  magic[0] = 0x18;
-  EXPECT_FALSE(ReadCelSize(magic.data(), magic.size(), w, h));
-  Bytes empty = test::MakeCel(0, 5, {}, {});
-  EXPECT_FALSE(ReadCelSize(empty.data(), empty.size(), w, h));
-  Bytes big = cel;
-  test::PutU16(big, 2, 0xFFFF);
-  test::PutU16(big, 4, 0xFFFF);
-  EXPECT_FALSE(ReadCelSize(big.data(), big.size(), w, h));
+  const Bytes cel = test::MakeCel(4, 2, {}, Bytes(8, 0));
+  EXPECT_EQ(SizeOf(ReadCelSize, cel, cel.size()), std::pair(4, 2));
+  EXPECT_EQ(SizeOf(ReadCelSize, cel, cel.size() - 1), std::pair(0, 0));
+  for (auto [at, v] : {std::pair<size_t, uint32_t>{0, 0x18 | 0x91 << 8 | 4 << 16}, {2, 5 << 16}, {2, 0xFFFFFFFF}}) {
+    Bytes bad = cel;  // magic, an empty width, 65535 x 65535
+    test::PutU32(bad, at, v);
+    EXPECT_EQ(SizeOf(ReadCelSize, bad, bad.size()), std::pair(0, 0)) << at;
+  }
 }
 
 }  // namespace
