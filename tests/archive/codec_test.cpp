@@ -194,7 +194,7 @@ TEST(CodecVectors, UnknownMethodsAreLoggedAndSkipped) {
 TEST(Lzw, SameCodesAsTheBucketWalk) {
   // Small alphabets make long matches and duplicate strings, where "the
   // oldest of equal matches" decides the code.
-  std::vector<Bytes> inputs = {Bytes(70000, 0),                // store limit
+  std::vector<Bytes> inputs = {Bytes(70000, 0),                // one long run
                                sample::Random(120000, 99),     // dictionary full
                                sample::Text(300000, 7)};       // full, long matches
   for (uint64_t seed = 1; seed <= 6; ++seed) {
