@@ -44,7 +44,7 @@ protected:
   LogCapture log;
 };
 
-TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenAndOpensOnceUntilFreed) {
+TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenOpensOnceAndLoadsNoBadFile) {
   EXPECT_EQ(SoundSampleLoad(boom, 3, 0), 0u);
   EXPECT_EQ(SoundMusicLoad(boom, 0), 0u);
   EXPECT_FALSE(SoundChannelPlay(1, true));
@@ -56,29 +56,29 @@ TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenAndOpensOnceUntilFreed) {
   EXPECT_FALSE(SoundInit(1, 44100, 0));
   SoundFree();
   EXPECT_FALSE(SoundDeviceOpen());
-  EXPECT_TRUE(SoundInit(1, 44100, 0));
+  ASSERT_TRUE(SoundInit(1, 44100, 0));
+  test::WriteFile(dir / "junk", test::Bytes(300, 0xEE));
+  test::WriteFile(dir / "empty", {});
+  for (const std::string name : {"junk", "missing", "empty"}) {
+    EXPECT_EQ(SoundMusicLoad(dir / name, kMusicLoop), 0u) << name;
+    EXPECT_EQ(SoundSampleLoad(dir / name, 1, 0), 0u) << name;
+  }
 }
 
-TEST_F(AudioTest, DeviceKeepsSampleSettingsInRange) {
+TEST_F(AudioTest, DeviceKeepsSampleSettingsInRangeAndChannelsToLiveSamples) {
   ASSERT_TRUE(SoundInit(1, 44100, 0));
   const SoundHandle sample = SoundSampleLoad(boom, 3, kSampleOverPos);
   SoundSample info;
   ASSERT_TRUE(SoundSampleGetInfo(sample, info));
   EXPECT_EQ(std::tie(info.freq, info.volume, info.pan, info.max), std::make_tuple(22050u, 100u, 0, 3u));
   info.freq = 5, info.volume = 250, info.pan = -300, info.max = 0, info.length = 1;
-  ASSERT_TRUE(SoundSampleSetInfo(sample, info));
-  ASSERT_TRUE(SoundSampleGetInfo(sample, info));
+  ASSERT_TRUE(SoundSampleSetInfo(sample, info) && SoundSampleGetInfo(sample, info));
   EXPECT_EQ(std::tie(info.freq, info.volume, info.pan, info.max), std::make_tuple(100u, 100u, -100, 1u));
   EXPECT_EQ(info.length, 64u * 4);  // belongs to the data
   info.freq = 1000000, info.pan = 101;
-  ASSERT_TRUE(SoundSampleSetInfo(sample, info));
-  ASSERT_TRUE(SoundSampleGetInfo(sample, info));
+  ASSERT_TRUE(SoundSampleSetInfo(sample, info) && SoundSampleGetInfo(sample, info));
   EXPECT_EQ(std::tie(info.freq, info.pan), std::make_tuple(100000u, 100));
-}
 
-TEST_F(AudioTest, DeviceChannelsBelongToLiveSamplesAndPlayOnce) {
-  ASSERT_TRUE(SoundInit(1, 44100, 0));
-  const SoundHandle sample = SoundSampleLoad(boom, 3, kSampleOverPos);
   EXPECT_EQ(SoundSampleGetChannel(0), 0u);
   EXPECT_EQ(SoundSampleGetChannel(sample + 100), 0u);
   const SoundHandle first = SoundSampleGetChannel(sample), second = SoundSampleGetChannel(sample);
@@ -93,17 +93,7 @@ TEST_F(AudioTest, DeviceChannelsBelongToLiveSamplesAndPlayOnce) {
   EXPECT_FALSE(SoundChannelPlay(0, false));
 }
 
-TEST_F(AudioTest, DeviceLoadsNoFileThatIsNotAModuleOrWave) {
-  ASSERT_TRUE(SoundInit(1, 44100, 0));
-  test::WriteFile(dir / "junk", test::Bytes(300, 0xEE));
-  test::WriteFile(dir / "empty", {});
-  for (const std::string name : {"junk", "missing", "empty"}) {
-    EXPECT_EQ(SoundMusicLoad(dir / name, kMusicLoop), 0u) << name;
-    EXPECT_EQ(SoundSampleLoad(dir / name, 1, 0), 0u) << name;
-  }
-}
-
-TEST_F(AudioTest, AnotherVersionLeavesAudioOffAndEverythingSilent) {
+TEST_F(AudioTest, InitAudioChecksTheVersionThenStartsTheDeviceOrReportsThatNoneIsUsable) {
   SetSoundVersionOverride(0x00020001);
   Init_Audio();
   EXPECT_FALSE(AudioAvailable);
@@ -114,15 +104,12 @@ TEST_F(AudioTest, AnotherVersionLeavesAudioOffAndEverythingSilent) {
   PlayMusic(1), StopMusic(1), FreeMusic(1);
   EXPECT_TRUE(log.lines.empty());
   EXPECT_FALSE(std::filesystem::exists(disk.file));  // the device was never opened
-
   SetSoundVersionOverride(std::nullopt);
   setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);  // the environment can report another version
   EXPECT_EQ(SoundGetVersion(), 0x00010001u);
   unsetenv("QUARRY_SOUND_VERSION");
   EXPECT_EQ(SoundGetVersion(), kSoundVersion);
-}
 
-TEST_F(AudioTest, StartsTheDeviceOrReportsThatNoneIsUsable) {
   Init_Audio();
   ASSERT_TRUE(AudioAvailable);
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
