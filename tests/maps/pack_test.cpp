@@ -108,13 +108,14 @@ std::vector<std::string> GoodRows() {
   return rows;
 }
 
-// The one problem of a source, as "line: message".
-std::string Only(const std::string& text) {
+// The problems of a source, as "line: message" joined by " / ".
+std::string Problems(const std::string& text) {
   TMapSource map;
   std::vector<TSourceProblem> problems;
   EXPECT_FALSE(ParseMapSource(text, map, problems));
-  if (problems.size() != 1) return std::to_string(problems.size()) + " problems";
-  return std::to_string(problems[0].Line) + ": " + problems[0].Message;
+  std::string s;
+  for (const TSourceProblem& p : problems) s += (s.empty() ? "" : " / ") + std::to_string(p.Line) + ": " + p.Message;
+  return s;
 }
 
 // The good map with one character changed; row 0 is on line 3.
@@ -140,27 +141,24 @@ TEST(MapSource, GoodMapWithSolutionAndComments) {
 TEST(MapSource, EachProblemNamesItsLine) {
   std::vector<std::string> rows = GoodRows();
   rows[3].pop_back();
-  EXPECT_EQ(Only(Source(rows)), "6: row is 19 characters wide, expected 20");
-  EXPECT_EQ(Only(Changed(4, 3, 'x')), "7: unknown element character 'x' in column 4");
-  EXPECT_EQ(Only(Changed(4, 3, '\t')), "7: unknown element character byte 0x09 in column 4");
-  EXPECT_EQ(Only(Changed(5, 19, ' ')), "8: the border must be '#' or '%', found ' ' in column 20");
-  EXPECT_EQ(Only(Changed(0, 7, '!')), "3: the border must be '#' or '%', found '!' in column 8");
-  EXPECT_EQ(Only(Changed(6, 5, '*')), "9: a second player start '*' in column 6 (the first is on line 4)");
-  EXPECT_EQ(Only(Changed(1, 1, ' ')), "14: the map has no player start '*'");
-  EXPECT_EQ(Only(Changed(10, 18, ' ')), "14: the map has no exit '!'");
+  EXPECT_EQ(Problems(Source(rows)), "6: row is 19 characters wide, expected 20");
+  EXPECT_EQ(Problems(Changed(4, 3, 'x')), "7: unknown element character 'x' in column 4");
+  EXPECT_EQ(Problems(Changed(4, 3, '\t')), "7: unknown element character byte 0x09 in column 4");
+  EXPECT_EQ(Problems(Changed(5, 19, ' ')), "8: the border must be '#' or '%', found ' ' in column 20");
+  EXPECT_EQ(Problems(Changed(0, 7, '!')), "3: the border must be '#' or '%', found '!' in column 8");
+  EXPECT_EQ(Problems(Changed(6, 5, '*')), "9: a second player start '*' in column 6 (the first is on line 4)");
+  EXPECT_EQ(Problems(Changed(1, 1, ' ')), "14: the map has no player start '*'");
+  EXPECT_EQ(Problems(Changed(10, 18, ' ')), "14: the map has no exit '!'");
   rows = GoodRows();
   rows.push_back(rows.back());
-  EXPECT_EQ(Only(Source(rows)), "15: more than 12 map rows");
+  EXPECT_EQ(Problems(Source(rows)), "15: more than 12 map rows");
   rows.resize(11);
-  TMapSource map;
-  std::vector<TSourceProblem> problems;
-  EXPECT_FALSE(ParseMapSource(Source(rows), map, problems));
-  EXPECT_EQ(problems.at(0).Message, "expected 12 map rows, found 11");
+  EXPECT_EQ(Problems(Source(rows)), "13: expected 12 map rows, found 11");
 
-  EXPECT_EQ(Only(Source(GoodRows(), "author: A\n")), "13: missing 'name:' line");
-  EXPECT_EQ(Only(Source(GoodRows(), "name: N\nname: M\nauthor: A\n")), "2: duplicate 'name:' line");
-  EXPECT_EQ(Only(Source(GoodRows(), "name: N\nauthor:\n")), "2: 'author:' has no text");
-  EXPECT_EQ(Only(Source(GoodRows(), "name: N\nauthor: A\ntitle: T\n")), "3: unknown key 'title:'");
+  EXPECT_EQ(Problems(Source(GoodRows(), "author: A\n")), "13: missing 'name:' line");
+  EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nname: M\nauthor: A\n")), "2: duplicate 'name:' line");
+  EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nauthor:\n")), "2: 'author:' has no text");
+  EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nauthor: A\ntitle: T\n")), "3: unknown key 'title:'");
 }
 
 TEST(PackInfo, DescriptionSourceAndWrittenBytes) {
