@@ -4,7 +4,6 @@
 
 #include "archive/zrcomp.h"
 #include "core/stream.h"
-#include "maps/map_source.h"
 #include "maps/xmap.h"
 #include "maps/xmap_write.h"
 #include "test_support.h"
@@ -238,21 +237,6 @@ TEST(DamagedInput, SeededMutationsOfEveryForm) {
       ExpectConsistent(map);
       ExpectConsistent(LoadBytes(bytes, std::move(map)));  // loading over a record stays consistent too
     }
-  }
-}
-
-TEST(DamagedInput, MapSourceOfArbitraryBytes) {
-  uint32_t state = 99;
-  auto next = [&state] { return state = state * 1664525u + 1013904223u; };
-  const char alphabet[] = "#%*!$ .\n\r:nameuthorsl";
-  for (int round = 0; round < 300; ++round) {
-    std::string text;
-    for (int i = 0, length = static_cast<int>(next() >> 22); i < length; ++i)
-      text.push_back((next() >> 24) % 5 == 0 ? static_cast<char>(state >> 16) : alphabet[(state >> 16) % (sizeof alphabet - 1)]);
-    TMapSource map;
-    std::vector<TSourceProblem> problems;
-    if (ParseMapSource(text, map, problems)) EXPECT_EQ(map.Rows.size(), 12u);
-    else EXPECT_FALSE(problems.empty());
   }
 }
 
