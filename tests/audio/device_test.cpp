@@ -112,7 +112,8 @@ TEST_F(AudioTest, InitAudioChecksTheVersionThenStartsTheDeviceOrReportsThatNoneI
 
   Init_Audio();
   ASSERT_TRUE(AudioAvailable);
-  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
+  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.",
+                              "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
   EXPECT_TRUE(std::filesystem::exists(disk.file));
   log.lines.clear();
   FreeAudioDevice();
@@ -123,7 +124,8 @@ TEST_F(AudioTest, InitAudioChecksTheVersionThenStartsTheDeviceOrReportsThatNoneI
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   Init_Audio();
   EXPECT_FALSE(AudioAvailable);
-  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "{ZR_SDL_A, Init_Audio} BASS: Can't initialize device!"}));
+  EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.",
+                              "{ZR_SDL_A, Init_Audio} BASS: Can't initialize device!"}));
 }
 
 TEST_F(AudioTest, PlayedWavesAreMixedWithTheirLengthVolumePanAndMax) {

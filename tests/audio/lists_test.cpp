@@ -134,8 +134,8 @@ TEST_F(ListTest, ItemValuesAreClampedToTheirDefaultsAndSetByName) {
 
 TEST_F(ListTest, ASampleThatDidNotLoadIsReportedAndBeyondTheCapacityAnItemIsLoadedButNotAdded) {
   TWaveCollection two(2);
-  LoadWithAudio(two, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=One\r\n\r\nITEM\r\nFILE=junk.wav\r\nNAME=Junk\r\n\r\n"
-                     "ITEM\r\nFILE=boom.wav\r\nNAME=Three\r\n\r\n");
+  LoadWithAudio(two, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=One\r\n\r\n"
+                     "ITEM\r\nFILE=junk.wav\r\nNAME=Junk\r\n\r\nITEM\r\nFILE=boom.wav\r\nNAME=Three\r\n\r\n");
   EXPECT_EQ(two.Count(), 2u);
   test::Lines expected(4, kSet + "Cannot get wave info! (Junk)");
   expected.resize(8, kSet + "Wave not found! (Three)");

@@ -37,8 +37,9 @@ VoiceParams Params(uint32_t volume = 100, int32_t pan = 0, uint32_t max = 1, boo
 
 TEST(Mixer, PlaysASampleOnceScaledByVolumeAndPanPerSide) {
   struct Case { uint32_t volume; int32_t pan; int left; int right; };
-  for (const Case c : {Case{50, 0, 5000, -5000}, Case{100, -100, 10000, 0}, Case{100, 100, 0, -10000},
-                       Case{100, 60, 4000, -10000}, Case{80, -25, 8000, -6000}, Case{0, 0, 0, 0}}) {
+  for (const Case c : {Case{100, 0, 10000, -10000}, Case{50, 0, 5000, -5000}, Case{100, -100, 10000, 0},
+                       Case{100, 100, 0, -10000}, Case{100, 60, 4000, -10000}, Case{80, -25, 8000, -6000},
+                       Case{0, 0, 0, 0}}) {
     SCOPED_TRACE(testing::Message() << "volume " << c.volume << " pan " << c.pan);
     TMixer mixer(kRate);
     mixer.PlaySample(1, 10, Constant(10000, -10000, 3000), Params(c.volume, c.pan));
