@@ -23,7 +23,7 @@ protected:
     return std::make_unique<TZrarFont>("anti.zrr", *mad_);
   }
   // Row y from x0: '#' for the ink, '.' for black or the backdrop, '?' else.
-  std::string Row(int y, int x0, int count, uint32_t ink = 0xFFFFFF) {
+  static std::string Row(int y, int x0, int count, uint32_t ink = 0xFFFFFF) {
     std::string s;
     for (int x = x0; x < x0 + count; ++x) {
       const uint32_t p = Pixel(x, y);
@@ -31,46 +31,30 @@ protected:
     }
     return s;
   }
-  // First and last column of row y drawn in kInk.
-  std::pair<int, int> InkSpan(int y) {
-    const std::string row = Row(y, 0, 640, kInk);
-    return {int(row.find('#')), int(row.rfind('#'))};
-  }
 };
 
 // Catches a tint that is not (intensity * colour) / 256 rounded down, and
 // spaces that draw or do not advance by SpaceWidth plus spacing.
 TEST_F(FontTest, TintRoundsDownAndSpacesAdvanceWithoutDrawing) {
-  Bytes bmf;
-  test::AddGlyph(bmf, ' ', 0, 0, 0, 0);
-  test::AddGlyph(bmf, 'A', 0, 0, 1, 0);
+  const Bytes bmf = test::Bmf({{' ', 0, 0, 0, 0}, {'A', 0, 0, 1, 0}});
   auto white = Load(test::MakeGsd(2, 1, {255, 128}), bmf);
-  EXPECT_EQ(white->Height, 1);
-  EXPECT_EQ(white->TextWidth(""), -1);
-  EXPECT_EQ(white->TextWidth("A A"), 2 + 1 + 10 + 2);
+  EXPECT_EQ(std::tuple(white->Height, white->TextWidth(""), white->TextWidth("A A")), std::tuple(1, -1, 2 + 1 + 10 + 2));
   Backdrop();
   white->DrawText(" ", 0, 0, kAlignLeft);
   white->DrawText("A A", 0, 1, kAlignLeft);
-  EXPECT_EQ(Pixel(0, 0), kBackdrop);
-  EXPECT_EQ(Pixel(1, 1), 0x7F7F7Fu);
+  EXPECT_EQ(std::pair(Pixel(0, 0), Pixel(1, 1)), std::pair(kBackdrop, 0x7F7F7Fu));
   EXPECT_EQ(Row(1, 0, 16, kInk), "#?...........#?.");  // 2 + 1 + 10
-  auto blue = Load(test::MakeGsd(2, 1, {255, 128}), bmf, 0x40C0FF);
-  blue->DrawText("A", 5, 6, kAlignLeft);
-  EXPECT_EQ(Pixel(5, 6), 0x3FBFFEu);
-  EXPECT_EQ(Pixel(6, 6), 0x20607Fu);
+  Load(test::MakeGsd(2, 1, {255, 128}), bmf, 0x40C0FF)->DrawText("A", 5, 6, kAlignLeft);
+  EXPECT_EQ(std::pair(Pixel(5, 6), Pixel(6, 6)), std::pair(0x3FBFFEu, 0x20607Fu));
 }
 
 // Catches a code without a record drawing more than the sheet's top-left
 // pixel or advancing other than 1 + spacing, glyphs not drawn from their own
 // row of the sheet, and an earlier record winning over a later one.
 TEST_F(FontTest, GlyphRecords) {
-  Bytes bmf;
-  test::AddGlyph(bmf, 'A', 0, 0, 0, 0);
-  test::AddGlyph(bmf, 'A', 1, 0, 3, 0);
-  test::AddGlyph(bmf, 'B', 0, 1, 0, 1);
-  auto font = Load(test::MakeGsd(4, 2, {255, 255, 255, 255, 255, 0, 0, 0}), bmf);
-  EXPECT_EQ(font->TextWidth("CC"), 3);
-  EXPECT_EQ(font->TextWidth("A"), 3);
+  auto font = Load(test::MakeGsd(4, 2, {255, 255, 255, 255, 255, 0, 0, 0}),
+                   test::Bmf({{'A', 0, 0, 0, 0}, {'A', 1, 0, 3, 0}, {'B', 0, 1, 0, 1}}));
+  EXPECT_EQ(std::pair(font->TextWidth("CC"), font->TextWidth("A")), std::pair(3, 3));
   Backdrop();
   font->DrawText("CC", 10, 10, kAlignLeft);
   font->DrawText("B", 20, 20, kAlignLeft);
@@ -83,38 +67,34 @@ TEST_F(FontTest, GlyphRecords) {
 // Catches wrong centring/right alignment, unknown alignments not drawing
 // from x, and centring that rounds a negative width away from zero.
 TEST_F(FontTest, Alignment) {
-  Bytes bmf;
-  test::AddGlyph(bmf, 'X', 0, 0, 100, 0);  // 101 pixels of ink
-  auto font = Load(test::MakeGsd(101, 1, Bytes(101, 255)), bmf);
+  auto font = Load(test::MakeGsd(101, 1, Bytes(101, 255)), test::Bmf({{'X', 0, 0, 100, 0}}));
+  auto span = [](int y) {
+    const std::string row = Row(y, 0, 640, kInk);
+    return std::pair(int(row.find('#')), int(row.rfind('#')));
+  };
   for (auto [align, first] : {std::pair{kAlignCentre, 270}, {kAlignRight, 219}, {TextAlign(7), 320}}) {
     font->DrawText("X", 320, align, align);
-    EXPECT_EQ(InkSpan(align), std::pair(first, first + 100)) << align;
+    EXPECT_EQ(span(align), std::pair(first, first + 100)) << align;
   }
   font->SpaceWidth = -104;  // " X" is -3 pixels wide
   ASSERT_EQ(font->TextWidth(" X"), -3);
   font->DrawText(" X", 320, 3, kAlignCentre);
-  EXPECT_EQ(InkSpan(3).first, 217);  // x = 320 - (-3 / 2) = 321, then the space moves back 104
+  EXPECT_EQ(span(3).first, 217);  // x = 320 - (-3 / 2) = 321, then the space moves back 104
 }
 
-// Catches a sheet shorter than its header being read past its end, and
-// glyph rectangles outside the sheet or cut records being kept.
+// Catches a sheet shorter than its header being read past its end, glyph
+// rectangles outside the sheet or cut records being kept, uncut names.
 TEST_F(FontTest, DamagedSheetsAndRecordsAreRefusedWithWarnings) {
-  Bytes bmf;
-  test::AddGlyph(bmf, 'A', 0, 0, 0, 0);
   LogCapture log;
-  auto font = Load(test::MakeGsd(200, 200, Bytes(10, 255)), bmf);
-  EXPECT_EQ(font->Surface, nullptr);
-  EXPECT_EQ(font->Height, 0);
+  auto font = Load(test::MakeGsd(200, 200, Bytes(10, 255)), test::Bmf({{'A', 0, 0, 0, 0}}));
+  EXPECT_EQ(std::pair(font->Surface.get(), font->Height), std::pair((SDL_Surface*)nullptr, 0));
   Backdrop();
   font->DrawText("AB", 0, 0, kAlignCentre);
   EXPECT_EQ(Pixel(0, 0), kBackdrop);
   font->SetAlpha(10);
-  bmf.clear();
-  test::AddGlyph(bmf, 'A', 0, 0, 1, 0);
-  test::AddGlyph(bmf, 'A', 0, 0, 2, 0);  // past the right edge: keeps the earlier one
-  test::AddGlyph(bmf, 'B', 1, 0, 0, 0);  // x2 < x1
-  test::AddGlyph(bmf, 'C', 0, 0, 0, 1);  // past the bottom
-  bmf.push_back('D');                    // a record cut short
+  // Past the right edge (keeps the earlier 'A'), x2 < x1, past the bottom, a cut record.
+  Bytes bmf = test::Bmf({{'A', 0, 0, 1, 0}, {'A', 0, 0, 2, 0}, {'B', 1, 0, 0, 0}, {'C', 0, 0, 0, 1}});
+  bmf.push_back('D');
   font = Load(test::MakeGsd(2, 1, {255, 255}), bmf);
   EXPECT_EQ(font->TextWidth("A"), 2);
   EXPECT_EQ(font->Glyphs['B'].x1 + font->Glyphs['C'].y2, 0);
@@ -124,15 +104,47 @@ TEST_F(FontTest, DamagedSheetsAndRecordsAreRefusedWithWarnings) {
                            "[BMPFONT, TBMPFont.Init] 3 glyph(s) outside the sheet ignored! (BMPFont: font)",
                            "[BMPFONT, TBMPFont.Init] Glyph table ends inside a record! (BMPFont: font)"})
     EXPECT_EQ(log.Count(line), 1) << line;
+  TMemoryStream gsd, none;
+  EXPECT_EQ(TBMPFont("ABCDEFGHIJKLMNOP", gsd, none, 255, 255, 255).Name, "ABCDEFGHIJKL");
 }
 
-// Catches names stored uncut and a missing .bmf member not stopping.
-TEST_F(FontTest, NamesAreCutTo12AndMissingMembersStop) {
-  TMemoryStream gsd, bmf;
-  EXPECT_EQ(TBMPFont("ABCDEFGHIJKLMNOP", gsd, bmf, 255, 255, 255).Name, "ABCDEFGHIJKL");
-  test::ThrowOnStop stop;
-  mad_ = test::BuildArchive(dir_, {{"font.gsd", test::MakeGsd(1, 1, {1})}});
-  EXPECT_THROW(TBMPFont("font", *mad_, 1, 1, 1), test::MissingData);
+const std::string kAllCodes = [] {
+  std::string s(256, '\0');
+  for (int c = 0; c < 256; ++c) s[c] = char(c);
+  return s;
+}();
+
+bool GlyphsInside(const TBMPFont& font) {
+  const int w = font.Surface ? font.Surface->w : 0, h = font.Surface ? font.Surface->h : 0;
+  for (const GlyphRect& g : font.Glyphs)
+    if ((g.x1 | g.y1 | g.x2 | g.y2) && (g.x2 >= w || g.y2 >= h || g.x1 > g.x2 || g.y1 > g.y2)) return false;
+  return true;
+}
+
+// Catches glyph rectangles pointing outside the sheet after any damage to
+// either member, and any read outside them while drawing every code.
+TEST_F(FontTest, DamagedGlyphSheetFontsStayInsideTheirSheet) {
+  Bytes intensity(40 * 6), bmf;
+  for (size_t i = 0; i < intensity.size(); ++i) intensity[i] = uint8_t(i * 11);
+  const Bytes gsd = test::MakeGsd(40, 6, intensity);
+  for (int c = 0; c < 10; ++c) {
+    const Bytes record = test::Bmf({{'0' + c, c * 4, 0, c * 4 + 3, 5}});
+    bmf.insert(bmf.end(), record.begin(), record.end());
+  }
+  LogCapture quiet;
+  for (int part = 0; part < 2; ++part)
+    for (const Bytes& damaged : test::DamagedCopies(part ? bmf : gsd)) {
+      const Bytes& g = part ? gsd : damaged;
+      const Bytes& b = part ? damaged : bmf;
+      TMemoryStream gs(g.data(), g.size()), bs(b.data(), b.size());
+      TBMPFont font("damaged", gs, bs, 200, 100, 50);
+      ASSERT_TRUE(GlyphsInside(font));
+      ASSERT_TRUE(font.Surface || !part);  // a damaged record table keeps the sheet
+      if (font.Surface) {
+        EXPECT_LE(4u + size_t(font.Surface->w) * font.Surface->h, g.size());
+      }
+      font.DrawText(kAllCodes, part ? 320 : 0, part ? 10 : 0, part ? kAlignCentre : kAlignLeft);
+    }
 }
 
 // "ZRAR", flags, cell width and height, then 256 cells of rows of
@@ -157,12 +169,10 @@ TEST_F(FontTest, CellRowsAreReadMostSignificantBitLeft) {
                                                    {16, {0x80, 0x01}, {0x01, 0x80}, "#..............#", ".......##......."},
                                                    {12, {0xFF, 0xFF}, {0x0A, 0x50}, "####....####", "#.#......#.#"}}) {
     auto font = LoadZrar(MakeZrar(0, c.width, 2, 'A', {c.row0, c.row1}));
-    EXPECT_EQ(std::tuple(font->Height, font->Spacing, font->SpaceWidth), std::tuple(2, 0, int(c.width)));
-    EXPECT_EQ(font->Glyphs['A'].x1, 65 * c.width);
-    EXPECT_EQ(font->TextWidth("AA"), 2 * c.width);
+    EXPECT_EQ(std::tuple(font->Height, font->Spacing, font->SpaceWidth, font->Glyphs['A'].x1, font->TextWidth("AA")),
+              std::tuple(2, 0, int(c.width), 65 * c.width, 2 * c.width));
     font->DrawText("AA", 0, y, kAlignLeft);
-    EXPECT_EQ(Row(y, 0, 2 * c.width), c.ink0 + c.ink0) << int(c.width);
-    EXPECT_EQ(Row(y + 1, 0, 2 * c.width), c.ink1 + c.ink1) << int(c.width);
+    EXPECT_EQ(Row(y, 0, 2 * c.width) + "|" + Row(y + 1, 0, 2 * c.width), c.ink0 + c.ink0 + "|" + c.ink1 + c.ink1);
     y += 3;
   }
 }
@@ -172,8 +182,7 @@ TEST_F(FontTest, DescenderShiftMovesGQYOneRowDown) {
   Bytes z = MakeZrar(1, 8, 2);
   for (int c : {'a', 'g', 'q', 'y'}) z[7 + c * 2] = 0x80;
   auto font = LoadZrar(z);
-  EXPECT_EQ(font->Height, 2);
-  EXPECT_EQ(font->SurfaceHeight, 3);
+  EXPECT_EQ(std::pair(font->Height, int(font->SurfaceHeight)), std::pair(2, 3));
   font->DrawText("agqy", 0, 0, kAlignLeft);
   EXPECT_EQ(Row(0, 0, 32), "#" + std::string(31, '.'));
   EXPECT_EQ(Row(1, 0, 32), "........#.......#.......#.......");
@@ -188,15 +197,15 @@ TEST_F(FontTest, RenderInAnotherColourKeepsTheKeyAndAlpha) {
   font->Render(200, 10, 20);
   Backdrop();
   font->DrawText("A", 0, 0, kAlignLeft);
-  EXPECT_EQ(Row(0, 0, 5, 0xC80A14), "####.");
-  EXPECT_EQ(Pixel(4, 0), kBackdrop);  // keyed black stays transparent
   font->SetAlpha(0);
   font->DrawText("A", 0, 1, kAlignLeft);
-  EXPECT_EQ(Pixel(0, 1), kBackdrop);  // fully transparent
+  EXPECT_EQ(Row(0, 0, 5, 0xC80A14), "####.");
+  EXPECT_EQ(std::pair(Pixel(4, 0), Pixel(0, 1)), std::pair(kBackdrop, kBackdrop));  // keyed; fully transparent
 }
 
-// Catches a wrong magic that draws or warns, a cut header read past, and a
-// short member read past its end instead of giving blank cells.
+// Catches a wrong magic that draws or warns, a cut header read past, a short
+// member read past its end instead of giving blank cells, and cell fonts
+// whose glyphs leave their surface after any damage.
 TEST_F(FontTest, DamagedCellFonts) {
   Bytes z = MakeZrar(0, 8, 1, 'A', {{0xFF}});
   z[3] = 'X';
@@ -216,6 +225,20 @@ TEST_F(FontTest, DamagedCellFonts) {
   EXPECT_EQ(log.Count("BMPFONT"), 2);
   EXPECT_TRUE(log.Has("[BMPFONT, TZrarFont.Init] Cell font header cut short! (BMPFont: anti.zrr)"));
   EXPECT_TRUE(log.Has("[BMPFONT, TZrarFont.Init] Cell font shorter than its cells! (BMPFont: anti.zrr)"));
+
+  z = {'Z', 'R', 'A', 'R', 1, 6, 7};
+  for (int i = 0; i < 256 * 7; ++i) z.push_back(uint8_t(i * 13));
+  for (const Bytes& member : test::DamagedCopies(z)) {
+    TMemoryStream stream(member.data(), member.size());
+    TZrarFont damaged("damaged", stream);
+    ASSERT_TRUE(GlyphsInside(damaged));
+    if (damaged.Surface) {
+      EXPECT_EQ(std::pair(damaged.Surface->w, damaged.Surface->h), std::pair(256 * damaged.CellWidth, int(damaged.SurfaceHeight)));
+    }
+    damaged.SetColorKey(0, 0, 0);
+    damaged.Render(10, 200, 30);
+    damaged.DrawText(kAllCodes, 0, 100, kAlignLeft);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // BMP, CEL and glyph-sheet members. Colours are 0xRRGGBB.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -45,26 +46,20 @@ inline void PutU32(Bytes& b, size_t at, uint32_t v) {
   PutU16(b, at + 2, v >> 16);
 }
 
-// A 24-bit bottom-up BMP with a 40-byte info header; rows padded to 4 bytes.
-template <typename PixelFn>
-Bytes MakeBmp24(int width, int height, PixelFn pixel) {
+// A solid 24-bit bottom-up BMP with a 40-byte info header; rows padded to 4 bytes.
+inline Bytes SolidBmp(int width, int height, uint32_t colour) {
   const uint32_t row = static_cast<uint32_t>((width * 3 + 3) & ~3), w = width, h = height;
   Bytes b(54 + row * h, 0);
   PutU16(b, 0, 'B' | 'M' << 8);
   for (auto [at, v] : {std::pair<size_t, uint32_t>{2, 54 + row * h}, {10, 54}, {14, 40}, {18, w}, {22, h},
                        {26, 1 | 24 << 16}, {34, row * h}})
     PutU32(b, at, v);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const size_t at = 54 + static_cast<size_t>(height - 1 - y) * row + static_cast<size_t>(x) * 3;
-      const uint32_t c = pixel(x, y);
-      PutU16(b, at, c & 0xFFFF);  // blue, green
-      b[at + 2] = static_cast<uint8_t>(c >> 16);
+  for (size_t y = 0; y < h; ++y)
+    for (size_t x = 0; x < w; ++x) {
+      PutU16(b, 54 + y * row + x * 3, colour & 0xFFFF);  // blue, green
+      b[54 + y * row + x * 3 + 2] = static_cast<uint8_t>(colour >> 16);
     }
   return b;
-}
-inline Bytes SolidBmp(int width, int height, uint32_t colour) {
-  return MakeBmp24(width, height, [colour](int, int) { return colour; });
 }
 
 // A CEL: magic 0x9119, width, height, 26 unread bytes, 768 palette bytes
@@ -86,12 +81,14 @@ inline Bytes MakeGsd(int width, int height, const Bytes& intensity) {
   return b;
 }
 
-// One 9-byte .bmf record.
-inline void AddGlyph(Bytes& bmf, uint8_t code, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2) {
-  const size_t at = bmf.size();
-  bmf.resize(at + 9);
-  bmf[at] = code;
-  for (auto [i, v] : {std::pair<size_t, uint16_t>{1, x1}, {3, y1}, {5, x2}, {7, y2}}) PutU16(bmf, at + i, v);
+// .bmf records of 9 bytes: code, then x1, y1, x2, y2 as 16-bit values.
+inline Bytes Bmf(std::initializer_list<std::array<int, 5>> records) {
+  Bytes b;
+  for (const auto& r : records) {
+    b.push_back(static_cast<uint8_t>(r[0]));
+    for (int i = 1; i < 5; ++i) b.insert(b.end(), {static_cast<uint8_t>(r[i]), static_cast<uint8_t>(r[i] >> 8)});
+  }
+  return b;
 }
 
 }  // namespace quarry::test
