@@ -89,7 +89,8 @@ TEST_F(BuiltData, GameImagesCoverEveryCellAndFitTheCollection) {
   for (const char* exitName : {"!", "!1", "!2"}) EXPECT_EQ(sizes.Find(exitName)->width, 128) << exitName;
   // Variants count from 1 up to the first gap.
   BuildVariantTable([&](const std::string& name) { return sizes.Has(name); });
-  for (auto [c, count] : {std::pair{'$', 3}, {'@', 3}, {'.', 3}, {'&', 2}, {'0', 2}}) EXPECT_EQ(VariantCount(c), count) << c;
+  for (auto [c, count] : {std::pair{'$', 3}, {'@', 3}, {'.', 3}, {'&', 2}, {'0', 2}})
+    EXPECT_EQ(VariantCount(c), count) << c;
   for (const std::string& name : names) {
     if (name.size() >= 2 && std::string("$@.&0").find(name[0]) != std::string::npos) {
       EXPECT_LE(std::stoi(name.substr(1)), VariantCount(name[0])) << name << " lies beyond a gap";
@@ -112,7 +113,8 @@ TEST_F(BuiltData, ClosingSceneHasItsImagesAndBackgroundMap) {
   EXPECT_EQ(map.Width, 20);
   ASSERT_EQ(map.Height, 12);
   // Missing rows would stay 0; only the scene's own characters may appear.
-  for (uint16_t cell : map.FileCells) EXPECT_NE(std::string(" #.123b").find(static_cast<char>(cell)), std::string::npos) << cell;
+  for (uint16_t cell : map.FileCells)
+    EXPECT_NE(std::string(" #.123b").find(static_cast<char>(cell)), std::string::npos) << cell;
 }
 
 TEST_F(BuiltData, WidgetLayoutsUseTheProgramsFontsAndKeys) {
@@ -123,8 +125,10 @@ TEST_F(BuiltData, WidgetLayoutsUseTheProgramsFontsAndKeys) {
     // menus rely on; the default address 4 holds a font.
     EXPECT_EQ(ini.ReadString(s, "KeylistAddress", ""), "16") << box;
     EXPECT_TRUE(std::set<std::string>({"0", "4", "8", "12"}).count(ini.ReadString(s, "FontAddress", ""))) << box;
-    for (const char* key : {"X", "Y", "Width", "Height", "RowHeight", "AlignX"}) EXPECT_TRUE(ini.ValueExists(s, key)) << box << key;
-    for (const char* colour : {"Background", "Color1", "Color2"}) EXPECT_EQ(ini.ReadString(s, colour, "").size(), 6u) << box << colour;
+    for (const char* key : {"X", "Y", "Width", "Height", "RowHeight", "AlignX"})
+      EXPECT_TRUE(ini.ValueExists(s, key)) << box << " " << key;
+    for (const char* colour : {"Background", "Color1", "Color2"})
+      EXPECT_EQ(ini.ReadString(s, colour, "").size(), 6u) << box << " " << colour;
     const int rowHeight = ini.ReadInteger(s, "RowHeight", 0);
     ASSERT_GE(rowHeight, 24) << "the glyph sheet is 24 pixels high";
     EXPECT_GE(ini.ReadInteger(s, "Height", 0) / rowHeight, 2) << box;

@@ -91,7 +91,8 @@ TEST(XmEncoder, RejectsModulesTheFormatCannotHold) {
   EXPECT_THROW(EncodeXm(m), std::invalid_argument);
   m.order = {0};
   // The loop runs past the end.
-  m.instruments.push_back({.name = "", .sample = {.data = {1, 2, 3}, .loopStart = 2, .loopLength = 2}, .volumeEnvelope = {}});
+  m.instruments.push_back(
+      {.name = "", .sample = {.data = {1, 2, 3}, .loopStart = 2, .loopLength = 2}, .volumeEnvelope = {}});
   EXPECT_THROW(EncodeXm(m), std::invalid_argument);
 }
 

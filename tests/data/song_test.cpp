@@ -62,12 +62,12 @@ TEST(SongCompiler, NotesInstrumentsChannelsAndOrder) {
   ASSERT_EQ(m.patterns.size(), 2u);
   // C4 is middle C (49), "^" a key off (97) without instrument; the second
   // channel stays empty in pattern A; drums play at 49.
-  const int lead = InstrumentNumber("lead"), bass = InstrumentNumber("bass");
-  EXPECT_EQ(Cells(m.patterns[0]), (std::vector<std::pair<int, int>>{
-                                      {49, lead}, {0, 0}, {0, 0}, {0, 0}, {97, 0}, {0, 0}, {0, 0}, {0, 0}}));
-  EXPECT_EQ(Cells(m.patterns[1]), (std::vector<std::pair<int, int>>{{62, bass}, {49, InstrumentNumber("kick")},
-                                                                    {0, 0}, {0, 0}, {0, 0}, {49, InstrumentNumber("snare")},
-                                                                    {35, bass}, {49, InstrumentNumber("hat")}}));
+  const int lead = InstrumentNumber("lead"), bass = InstrumentNumber("bass"), kick = InstrumentNumber("kick");
+  const int snare = InstrumentNumber("snare"), hat = InstrumentNumber("hat");
+  using Pairs = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(Cells(m.patterns[0]), (Pairs{{49, lead}, {0, 0}, {0, 0}, {0, 0}, {97, 0}, {0, 0}, {0, 0}, {0, 0}}));
+  EXPECT_EQ(Cells(m.patterns[1]),
+            (Pairs{{62, bass}, {49, kick}, {0, 0}, {0, 0}, {0, 0}, {49, snare}, {35, bass}, {49, hat}}));
 }
 
 TEST(SongCompiler, MistakesNameTheirLine) {
