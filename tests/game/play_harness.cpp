@@ -43,11 +43,14 @@ int main(int argc, char** argv) {
     else if (arg == "--data" && valued) dataDir = argv[++i];
     else mapFile = arg;
   }
+  auto fail = [](const std::string& message) {
+    std::cerr << "play_harness: " << message << "\n";
+    return 2;
+  };
   TMaps maps;
   if (!packFile.empty()) {
     if (!maps.Load(packFile) || mapNumber < 1 || mapNumber > maps.Count()) {
-      std::cerr << "play_harness: no map " << mapNumber << " in " << packFile << "\n";
-      return 2;
+      return fail("no map " + std::to_string(mapNumber) + " in " + packFile);
     }
   } else {
     std::ifstream in(mapFile, std::ios::binary);
@@ -56,29 +59,20 @@ int main(int argc, char** argv) {
     TMapSource source;
     std::vector<TSourceProblem> problems;
     ParseMapSource(text.str(), source, problems);
-    if (source.Rows.size() != 12) {
-      std::cerr << "play_harness: no map in " << mapFile << "\n";
-      return 2;
-    }
+    if (source.Rows.size() != 12) return fail("no map in " + mapFile);
     maps.Append(std::make_unique<TXMap>(MapSourceToXMap(source)));
     mapNumber = 1;
   }
   if (!scriptFile.empty()) {
     std::vector<ScriptEvent> events;
     std::string error;
-    if (!LoadScript(scriptFile, events, error)) {
-      std::cerr << error << "\n";
-      return 2;
-    }
+    if (!LoadScript(scriptFile, events, error)) return fail(error);
     SetInputScript(std::move(events));
   }
 
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   UseVirtualClock(true);
-  if (!OpenTestDisplay()) {
-    std::cerr << "play_harness: no display\n";
-    return 2;
-  }
+  if (!OpenTestDisplay()) return fail("no display");
   SetFrameRate(60);
   Randomize(seed);
   std::string completion;
@@ -96,12 +90,10 @@ int main(int argc, char** argv) {
     } else {
       archive = std::make_unique<TMad>(dataDir + "/quarry.mad");
       images.LoadList("blocks.lst", *archive);
-      static const uint8_t kColours[7][3] = {{64, 192, 255}, {255, 192, 64}, {64, 255, 192},
-                                             {255, 64, 192}, {255, 64, 64},  {255, 255, 64},
-                                             {64, 255, 64}};
+      static const uint8_t kColours[7][3] = {{64, 192, 255}, {255, 192, 64}, {64, 255, 192}, {255, 64, 192},
+                                             {255, 64, 64},  {255, 255, 64}, {64, 255, 64}};
       for (int i = 0; i < 7; ++i) {
-        fonts.push_back(std::make_unique<TBMPFont>("font", *archive, kColours[i][0], kColours[i][1],
-                                                   kColours[i][2]));
+        fonts.push_back(std::make_unique<TBMPFont>("font", *archive, kColours[i][0], kColours[i][1], kColours[i][2]));
         fonts.back()->SetColorKey(0, 0, 0);
         context.ColorFonts[static_cast<size_t>(i)] = fonts.back().get();
       }

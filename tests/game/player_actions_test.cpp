@@ -31,14 +31,15 @@ TEST(Walking, PriorityIsUpDownLeftRightAndABlockedArrowFallsThrough) {
   EXPECT_EQ(walled.cave.PlayerImage, "*R");
 }
 
-TEST(Walking, SandAndDiamondsSoundAndTheVacatedCellEmptiesAtTheEndOfTheTick) {
-  auto room = Room({" *.$$", " %%%%"});
-  CaveRun run(room);
-  auto result = run.Play("RRR");
-  EXPECT_EQ(run.Events(), (Events{"1:EatSand", "2:DiamondPickup", "3:DiamondPickup", "3:ExitOpen"}));
-  EXPECT_EQ(result.DiamondsLeft, 0);
-  EXPECT_EQ(run.Grid(), Expect(room, {{2, 1, ' '}, {3, 1, ' '}, {4, 1, ' '}, {5, 1, '*'}}));
-  EXPECT_EQ(run.cave.Sprite(5, 1), nullptr);
+TEST(Walking, EatingCollectingAndPushingRules) {
+  CheckRules({
+      {"sand and diamonds sound; the vacated cell empties at the end of the tick", {" *.$$", " %%%%"}, "RRR",
+       {{2, 1, ' '}, {3, 1, ' '}, {4, 1, ' '}, {5, 1, '*'}},
+       Events{"1:EatSand", "2:DiamondPickup", "3:DiamondPickup", "3:ExitOpen"}},
+      // The cell beyond has a hole below: the pushed boulder waits a tick before falling.
+      {"push a boulder", {"", "", " *@ ", "  % "}, "R", {{2, 3, ' '}, {3, 3, '*'}, {4, 3, '@'}}, Events{"1:Pushing"}},
+      {"then it falls", {"", "", " *@ ", "  % "}, "R.", {{2, 3, ' '}, {3, 3, '*'}, {4, 4, '@'}}},
+  });
 }
 
 // Moves that must leave the player where he is; the far diamond keeps exits shut.
@@ -65,17 +66,6 @@ TEST(Walking, BlockedMovesAndRefusedPushes) {
     EXPECT_EQ(run.Grid(), still.Grid()) << c.name;
     for (const auto& tick : run.ticks) EXPECT_EQ(tick.action, PlayerAction::None) << c.name;
   }
-}
-
-TEST(Pushing, BoulderMovesAndWaitsATickBeforeFalling) {
-  auto room = Room({"", "", " *@ ", "  % "});  // the cell beyond has a hole below
-  CaveRun run(room);
-  run.Play("R");
-  EXPECT_EQ(run.ticks[0].action, PlayerAction::PushRight);
-  EXPECT_EQ(run.Grid(), Expect(room, {{2, 3, ' '}, {3, 3, '*'}, {4, 3, '@'}}));
-  EXPECT_EQ(run.Events(), (Events{"1:Pushing"}));
-  run.Play("R.");
-  EXPECT_EQ(run.Grid(), Expect(room, {{2, 3, ' '}, {3, 3, '*'}, {4, 4, '@'}}));
 }
 
 TEST(Pushing, BalloonOnlyWhileItCannotRiseDiamondsAndSandAreNotPushed) {
