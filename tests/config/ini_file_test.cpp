@@ -19,7 +19,8 @@ TEST(IniFileParse, SectionHeadersKeysBareLinesAndDuplicates) {
       "ignored=before any section\r\n  [Box]  \r\n; a comment\r\n\r\nX=10\r\nWidth = 200\r\nVisible\r\nCaption=a=b\r\n"
       "[*Items]\r\nFirst item\r\nX=1\r\n[ *Items]\r\nY=5\r\n[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nL=4");
   std::vector<std::string> sections;
-  for (const auto& section : ini.Sections()) sections.push_back(section.Name + (section.Kind == SectionKind::stList ? " (list)" : ""));
+  for (const auto& section : ini.Sections())
+    sections.push_back(section.Name + (section.Kind == SectionKind::stList ? " (list)" : ""));
   EXPECT_EQ(sections, std::vector<std::string>({"Box", "Items (list)", " *Items", "A", "a"}));
   // The key "Width " keeps its space; an item that looks like a key is not one.
   EXPECT_EQ(std::vector<std::string>({ini.ReadString("box", "x", "?"), ini.ReadString("Box", "Width", "none"),

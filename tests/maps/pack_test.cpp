@@ -41,7 +41,8 @@ TEST(MapPack, NumberingGapsAndMissingFiles) {
   std::vector<std::pair<std::string, Bytes>> members;
   // Stored out of order: the numbers, not the archive order, give the order; the gap at 118 ends the pack.
   for (int n = 120; n >= 1; --n)
-    if (n != 118) members.push_back({n == 2 ? "002.MPP" : MapMemberName(n), TextMap(20, 12, n == 2 ? 'b' : '.', "map " + std::to_string(n))});
+    if (n != 118)
+      members.push_back({n == 2 ? "002.MPP" : MapMemberName(n), TextMap(20, 12, n == 2 ? 'b' : '.', "map " + std::to_string(n))});
   WritePack(pack, members);
   LogCapture log;
   TMaps maps;
@@ -89,7 +90,8 @@ TEST(MapPack, EveryFormAndPaddingOfSmallAndBrokenRecords) {
   EXPECT_EQ(maps.Map(1).Status, "Not an XMAP file!");  // the status is kept for the caller
   EXPECT_EQ(maps.Map(1).FileCells, std::vector<uint16_t>(240, '#'));
   EXPECT_EQ(std::make_tuple(maps.Map(2).Width, maps.Map(2).Height), std::make_tuple(30, 14));  // larger ones stay
-  for (int i = 3; i < 5; ++i) EXPECT_EQ(std::make_tuple(maps.Map(i).FileCells, maps.GetMapName(i)), std::make_tuple(source.FileCells, "binary"));
+  for (int i = 3; i < 5; ++i)
+    EXPECT_EQ(std::make_tuple(maps.Map(i).FileCells, maps.GetMapName(i)), std::make_tuple(source.FileCells, "binary"));
 }
 
 std::string Source(const std::vector<std::string>& rows, const std::string& header = "name: N\nauthor: A\n",
@@ -283,7 +285,8 @@ TEST(QuarryPack, EveryProblemIsReportedAndNothingIsWritten) {
 
 TEST(MadtoolMap, MapFileAsJson) {
   TempDir dir;
-  WriteFileBytes(dir / "m.xmp", "MAPT\r\nWI3\r\nHE2\r\nMNa\"b\\\xE9\r\nGM\x01\x05\x08g\r\nEXx\r\nLW#200\r\nMP#*!\r\nMP\x01\r\nXX\r\n");
+  WriteFileBytes(dir / "m.xmp",
+                 "MAPT\r\nWI3\r\nHE2\r\nMNa\"b\\\xE9\r\nGM\x01\x05\x08g\r\nEXx\r\nLW#200\r\nMP#*!\r\nMP\x01\r\nXX\r\n");
   Output out = RunTool(MADTOOL_EXE, "map " + dir / "m.xmp");
   EXPECT_EQ(out.exitCode, 0);
   EXPECT_EQ(out.text,

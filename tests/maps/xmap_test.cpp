@@ -32,8 +32,9 @@ std::string Cells(const std::vector<uint16_t>& cells) {
   for (size_t i = 0, run = 1; i < cells.size(); i += run) {
     uint16_t c = cells[i];
     for (run = 1; i + run < cells.size() && cells[i + run] == c;) ++run;
+    std::string one = c >= 32 && c < 127 && c != '{' ? std::string(1, char(c)) : "{" + std::to_string(c) + "}";
+    for (size_t k = 0; run < 4 && k < run; ++k) s += one;
     if (run >= 4) s += "{" + std::to_string(c) + "*" + std::to_string(run) + "}";
-    else for (size_t k = 0; k < run; ++k) s += c >= 32 && c < 127 && c != '{' ? std::string(1, char(c)) : "{" + std::to_string(c) + "}";
   }
   return s;
 }
@@ -47,7 +48,8 @@ std::string Describe(const TXMap& m) {
   for (const std::string& e : m.Extras) s += " ex:" + e;
   for (const TTranslation& t : m.Translations) s += " " + std::to_string(t.From) + ">" + std::to_string(t.To);
   if (m.HasTranslations == m.Translations.empty()) s += " (pair flag wrong)";
-  if (m.WorkingCells != std::vector<uint16_t>(m.FileCells.size(), 0)) s += " (working cells not blank)";  // activation fills them
+  // Activation fills the working cells, not Load.
+  if (m.WorkingCells != std::vector<uint16_t>(m.FileCells.size(), 0)) s += " (working cells not blank)";
   return s + " " + Cells(m.FileCells);
 }
 
@@ -74,7 +76,8 @@ Bytes WithHeader(char form, Bytes body) {
 
 TEST(XMapLoad, EveryFormRecordAndWarnings) {
   const std::string width = "[XMAP, TXMap.Load] Map width is not specified!", noWidth = "Map width is not specified in file!";
-  const std::string height = "[XMAP, TXMap.Load] Map height is not specified!", early = "[XMAP, TXMap.Load] Map data ends early.";
+  const std::string height = "[XMAP, TXMap.Load] Map height is not specified!";
+  const std::string early = "[XMAP, TXMap.Load] Map data ends early.";
   const std::string sizeLog = "[XMAP, TXMap.Load] Map size can't change after the first map line. (";
   std::vector<std::string> twelve = {"WI20", "HE12", "MNFirst Steps", "AUSomebody", "GMplain", "EXone", "EXtwo"};
   for (int y = 0; y < 12; ++y) twelve.push_back("MP" + std::string(20, static_cast<char>('A' + y)));
