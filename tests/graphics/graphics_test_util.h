@@ -4,26 +4,15 @@
 
 #include <array>
 #include <memory>
-#include <stdexcept>
 #include <utility>
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
-#include "core/program.h"
 #include "test_support.h"
 
 namespace quarry::test {
 
 using Bytes = std::vector<uint8_t>;
-
-// A missing member stops the program; while this lives it throws instead.
-struct MissingData : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-struct ThrowOnStop {
-  ThrowOnStop() { SetStopHandler([](const std::string& m, const std::string&) { throw MissingData(m); }); }
-  ~ThrowOnStop() { SetStopHandler(nullptr); }
-};
 
 inline std::unique_ptr<TMad> BuildArchive(const TempDir& dir,
                                           const std::vector<std::pair<std::string, Bytes>>& members) {
@@ -37,14 +26,8 @@ inline std::unique_ptr<TMad> BuildArchive(const TempDir& dir,
 
 inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-inline void PutU16(Bytes& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutU32(Bytes& b, size_t at, uint32_t v) {
-  PutU16(b, at, v & 0xFFFF);
-  PutU16(b, at + 2, v >> 16);
-}
+inline void PutU16(Bytes& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
+inline void PutU32(Bytes& b, size_t at, uint32_t v) { PutU16(b, at, v & 0xFFFF), PutU16(b, at + 2, v >> 16); }
 
 // A solid 24-bit bottom-up BMP with a 40-byte info header; rows padded to 4 bytes.
 inline Bytes SolidBmp(int width, int height, uint32_t colour) {

@@ -1,7 +1,9 @@
 // The image list parser and header readers shared by the drawn collection
-// and the headless size view.
-#include "core/stream.h"
+// and the headless size view; the size view and the variant table counted
+// through it (the lookup the cave engine gets).
 #include "graphics/image_list.h"
+#include "graphics/image_sizes.h"
+#include "graphics/variant_table.h"
 #include "graphics_test_util.h"
 
 namespace quarry {
@@ -27,26 +29,6 @@ TEST(ImageListLine, MemberNameAndKeyDot) {
   }
 }
 
-// Catches "!END" matched without case, a memberless line ending the list and
-// a last line without CR LF being dropped.
-TEST(ImageListRead, ExactEndMemberlessLinesAndUnendedLastLine) {
-  auto read = [](const std::string& text) {
-    TMemoryStream list;
-    list.WriteText(text);
-    list.Seek(0, SeekOrigin::Begin);
-    return ReadImageList(list, "TAG");
-  };
-  LogCapture log;
-  auto entries = read("a.bmp,A\r\n!end\r\nb.cel,B\r\n!END\r\nc.bmp,C\r\n");
-  ASSERT_EQ(entries.size(), 2u);  // "!end" is an ordinary (bad) line
-  EXPECT_EQ(entries[0].name, "A");
-  EXPECT_EQ(entries[1].member, "b.cel");
-  EXPECT_EQ(log.lines, std::vector<std::string>{"[TAG] Image line names no member, skipped! (!end)"});
-  entries = read("a.bmp,A\r\n.b.bmp,B");
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(std::tie(entries[1].member, entries[1].name, entries[1].colorKeyed), std::tuple("b.bmp", "B", true));
-}
-
 // (0, 0) when the header is refused.
 template <typename Reader>
 std::pair<int, int> SizeOf(Reader read, const Bytes& b, size_t size) {
@@ -68,8 +50,8 @@ TEST(ImageHeaders, BmpSizeAndDamagedBmpHeaders) {
   // Top-down rows; then signature, width far beyond the member, bit depth,
   // RLE and pixel offset.
   struct Poke { size_t at; uint32_t value; int width = 0, height = 0; };
-  for (Poke p : {Poke{22, uint32_t(-3), 5, 3}, {0, uint32_t('X' | 'M' << 8 | good.size() << 16)}, {18, 0x7FFFFFFF}, {26, 1 | 7 << 16},
-                 {30, 1}, {10, 0xFFFFFFF0}}) {
+  for (Poke p : {Poke{22, uint32_t(-3), 5, 3}, {0, uint32_t('X' | 'M' << 8 | good.size() << 16)}, {18, 0x7FFFFFFF},
+                 {26, 1 | 7 << 16}, {30, 1}, {10, 0xFFFFFFF0}}) {
     Bytes bad = good;
     test::PutU32(bad, p.at, p.value);
     EXPECT_EQ(SizeOf(ReadBmpSize, bad, bad.size()), std::pair(p.width, p.height)) << p.at;
@@ -95,6 +77,54 @@ TEST(ImageHeaders, CelSizeAndItsPixelBytes) {
     test::PutU32(bad, at, v);
     EXPECT_EQ(SizeOf(ReadCelSize, bad, bad.size()), std::pair(0, 0)) << at;
   }
+}
+
+// Catches the header chosen by the wrong ending, "!END" matched without
+// case or ignored, a damaged member or memberless line ending the load, a
+// last line without CR LF dropped, and a missing member or list not stopping.
+TEST(ImageSizes, LoadListReadsHeadersSkipsDamageAndStopsOnMissingMembers) {
+  TempDir dir;
+  Bytes cut = test::SolidBmp(8, 8, 0x010101);
+  cut.resize(cut.size() - 10);
+  auto mad = test::BuildArchive(
+      dir, {{"blocks.lst", test::Text("wall.bmp,Wall\r\n.exit.cel,!\r\ncut.bmp,Cut\r\n!end\r\n!END\r\nx.bmp,X\r\n")},
+            {"wall.bmp", test::SolidBmp(16, 16, 0x090909)},
+            {"exit.cel", test::MakeCel(64, 16, {}, Bytes(64 * 16, 1))},
+            {"cut.bmp", cut},
+            {"gone.lst", test::Text("wall.bmp,W\r\ngone.bmp,Gone")}});
+  LogCapture log;
+  TImageSizes sizes(32);
+  sizes.LoadList("blocks.lst", *mad);
+  ASSERT_EQ(sizes.Count(), 2u);
+  ASSERT_TRUE(sizes.Has("!") && sizes.Has("Wall"));
+  EXPECT_EQ(std::tuple(sizes.Find("!")->width, sizes.Find("!")->height, sizes.Find("Wall")->width),
+            std::tuple(64, 16, 16));  // four 16-pixel frames
+  const std::string tag = "[ZR_SDL_C, TImageSizes.LoadList] ";
+  EXPECT_EQ(log.lines, (std::vector<std::string>{tag + "Image line names no member, skipped! (!end)",
+                                                 tag + "Image member could not be decoded! (cut.bmp)"}));
+  SetStopHandler([](const std::string& message, const std::string&) { throw std::runtime_error(message); });
+  EXPECT_THROW(sizes.LoadList("gone.lst", *mad), std::runtime_error);
+  EXPECT_THROW(sizes.LoadList("nolist", *mad), std::runtime_error);
+  SetStopHandler(nullptr);
+}
+
+// Catches counts that skip gaps, pass nine, store digit characters, keep old
+// entries on a rebuild, or lose the doubled probe (and log) of a missing name.
+TEST(VariantTable, CountsStopAtTheFirstGapAndAtNine) {
+  TImageSizes sizes(32);
+  for (const char* name : {"$1", "$2", "$4", "@1", "01", "02", "03", "04", "05", "06", "07", "08", "09", "010", "&"})
+    sizes.Add(name, 16, 16);
+  for (int i = 1; i <= 9; ++i) sizes.Add("." + std::to_string(i), 16, 16);
+  const ImageLookup lookup = [&sizes](const std::string& name) { return sizes.Find(name) != nullptr; };
+  BuildVariantTable(lookup);
+  LogCapture log;
+  BuildVariantTable(lookup);
+  EXPECT_EQ(VariantTable, std::string("$\x02@\x01.\x09&\x00" "0\x09", 10));  // count bytes, not digits
+  // "&" alone is not a variant; '#' is not counted at all.
+  EXPECT_EQ((std::vector{VariantCount('$'), VariantCount('.'), VariantCount('&'), VariantCount('#')}),
+            (std::vector{2, 9, 0, -1}));
+  EXPECT_EQ(log.Count("(ZR_SDL_C, TImageCollection.Find) Image not found! ($3)."), 2);
+  EXPECT_EQ(log.lines.size(), 6u);  // $3, @2 and &1, each twice
 }
 
 }  // namespace
