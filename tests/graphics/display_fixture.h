@@ -1,5 +1,4 @@
-// Drawing tests: a 640 x 480 x 32 display under SDL's dummy driver, pixels
-// read back from the BackBuffer as 0xRRGGBB.
+// Drawing tests: a 640 x 480 x 32 dummy-driver display, pixels read as 0xRRGGBB.
 #pragma once
 
 #include <cstdlib>
@@ -33,9 +32,7 @@ protected:
   std::unique_ptr<TMad> mad_;
 };
 
-// A damaged-input corpus: every truncation, then 300 copies with 1 to 4
-// bytes replaced, half of them in the header (fixed seed, so a failure
-// reproduces). Under the sanitizer build it catches reads outside a member.
+// Every truncation plus 300 seeded 1-4 byte corruptions, half in the header.
 inline std::vector<Bytes> DamagedCopies(const Bytes& good) {
   std::vector<Bytes> out;
   for (size_t n = 0; n < good.size(); n += (n < 64 ? 1 : 7)) out.emplace_back(good.begin(), good.begin() + long(n));

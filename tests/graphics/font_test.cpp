@@ -1,25 +1,20 @@
-// Glyph-sheet and cell fonts loaded through the real archive reader and
-// checked by drawing into the BackBuffer.
+// Glyph-sheet and cell fonts loaded from a real archive, checked by drawing.
 #include "core/stream.h"
 #include "display_fixture.h"
 #include "graphics/bmp_font.h"
 #include "graphics/zrar_font.h"
 
-namespace quarry {
-namespace {
+namespace quarry::test {
 
-using test::Bytes;
-using test::kBackdrop;
-using test::kInk;
 
-class FontTest : public test::DisplayTest {
+class FontTest : public DisplayTest {
 protected:
   std::unique_ptr<TBMPFont> Load(const Bytes& gsd, const Bytes& bmf, uint32_t tint = 0xFFFFFF) {
-    mad_ = test::BuildArchive(dir_, {{"font.gsd", gsd}, {"font.bmf", bmf}});
+    mad_ = BuildArchive(dir_, {{"font.gsd", gsd}, {"font.bmf", bmf}});
     return std::make_unique<TBMPFont>("font", *mad_, tint >> 16, tint >> 8 & 0xFF, tint & 0xFF);
   }
   std::unique_ptr<TZrarFont> LoadZrar(const Bytes& member) {
-    mad_ = test::BuildArchive(dir_, {{"anti.zrr", member}});
+    mad_ = BuildArchive(dir_, {{"anti.zrr", member}});
     return std::make_unique<TZrarFont>("anti.zrr", *mad_);
   }
   // Row y from x0: '#' for the ink, '.' for black or the backdrop, '?' else.
@@ -31,27 +26,24 @@ protected:
   }
 };
 
-// Catches a tint that is not (intensity * colour) / 256 rounded down, and
-// spaces that draw or do not advance by SpaceWidth plus spacing.
+// Catches a tint not rounded down, and spaces that draw or advance wrongly.
 TEST_F(FontTest, TintRoundsDownAndSpacesAdvanceWithoutDrawing) {
-  const Bytes bmf = test::Bmf({{' ', 0, 0, 0, 0}, {'A', 0, 0, 1, 0}});
-  auto white = Load(test::MakeGsd(2, 1, {255, 128}), bmf);
+  const Bytes bmf = Bmf({{' ', 0, 0, 0, 0}, {'A', 0, 0, 1, 0}});
+  auto white = Load(MakeGsd(2, 1, {255, 128}), bmf);
   EXPECT_EQ(std::tuple(white->Height, white->TextWidth(""), white->TextWidth("A A")), std::tuple(1, -1, 2 + 1 + 10 + 2));
   Backdrop();
   white->DrawText(" ", 0, 0, kAlignLeft);
   white->DrawText("A A", 0, 1, kAlignLeft);
-  Load(test::MakeGsd(2, 1, {255, 128}), bmf, 0x40C0FF)->DrawText("A", 5, 6, kAlignLeft);
+  Load(MakeGsd(2, 1, {255, 128}), bmf, 0x40C0FF)->DrawText("A", 5, 6, kAlignLeft);
   EXPECT_EQ((std::vector{Pixel(0, 0), Pixel(1, 1), Pixel(12, 1), Pixel(5, 6), Pixel(6, 6)}),
             (std::vector{kBackdrop, 0x7F7F7Fu, kBackdrop, 0x3FBFFEu, 0x20607Fu}));
   EXPECT_EQ(Row(1, 0, 16, kInk), "#?...........#?.");  // 2 + 1 + 10
 }
 
-// Catches a code without a record drawing more than the sheet's top-left
-// pixel or advancing other than 1 + spacing, glyphs not drawn from their own
-// row of the sheet, and an earlier record winning over a later one.
+// Catches recordless codes drawn or advanced wrongly, glyphs off their sheet row, earlier records winning.
 TEST_F(FontTest, GlyphRecords) {
-  auto font = Load(test::MakeGsd(4, 2, {255, 255, 255, 255, 255, 0, 0, 0}),
-                   test::Bmf({{'A', 0, 0, 0, 0}, {'A', 1, 0, 3, 0}, {'B', 0, 1, 0, 1}}));
+  auto font = Load(MakeGsd(4, 2, {255, 255, 255, 255, 255, 0, 0, 0}),
+                   Bmf({{'A', 0, 0, 0, 0}, {'A', 1, 0, 3, 0}, {'B', 0, 1, 0, 1}}));
   EXPECT_EQ(std::pair(font->TextWidth("CC"), font->TextWidth("A")), std::pair(3, 3));
   Backdrop();
   font->DrawText("CC", 10, 10, kAlignLeft);
@@ -62,10 +54,9 @@ TEST_F(FontTest, GlyphRecords) {
   EXPECT_EQ(Row(0, 0, 5, kInk), "###..");
 }
 
-// Catches wrong centring/right alignment, unknown alignments not drawing
-// from x, and centring that rounds a negative width away from zero.
+// Catches wrong alignment, and centring that rounds a negative width away from zero.
 TEST_F(FontTest, Alignment) {
-  auto font = Load(test::MakeGsd(101, 1, Bytes(101, 255)), test::Bmf({{'X', 0, 0, 100, 0}}));
+  auto font = Load(MakeGsd(101, 1, Bytes(101, 255)), Bmf({{'X', 0, 0, 100, 0}}));
   font->DrawText("X", 320, 0, kAlignCentre);
   font->DrawText("X", 320, 1, kAlignRight);
   font->DrawText("X", 320, 2, 7);
@@ -76,20 +67,19 @@ TEST_F(FontTest, Alignment) {
     EXPECT_EQ(Row(y, 0, 640, kInk), std::string(first, '.') + std::string(101, '#') + std::string(539 - first, '.'));
 }
 
-// Catches a sheet shorter than its header being read past its end, glyph
-// rectangles outside the sheet or cut records being kept, uncut names.
+// Catches short sheets read past, bad or cut glyph records kept, uncut names.
 TEST_F(FontTest, DamagedSheetsAndRecordsAreRefusedWithWarnings) {
   LogCapture log;
-  auto font = Load(test::MakeGsd(200, 200, Bytes(10, 255)), test::Bmf({{'A', 0, 0, 0, 0}}));
+  auto font = Load(MakeGsd(200, 200, Bytes(10, 255)), Bmf({{'A', 0, 0, 0, 0}}));
   EXPECT_TRUE(font->Surface == nullptr && font->Height == 0);
   Backdrop();
   font->DrawText("AB", 0, 0, kAlignCentre);
   EXPECT_EQ(Pixel(0, 0), kBackdrop);
   font->SetAlpha(10);
   // Past the right edge (keeps the earlier 'A'), x2 < x1, past the bottom, a cut record.
-  Bytes bmf = test::Bmf({{'A', 0, 0, 1, 0}, {'A', 0, 0, 2, 0}, {'B', 1, 0, 0, 0}, {'C', 0, 0, 0, 1}});
+  Bytes bmf = Bmf({{'A', 0, 0, 1, 0}, {'A', 0, 0, 2, 0}, {'B', 1, 0, 0, 0}, {'C', 0, 0, 0, 1}});
   bmf.push_back('D');
-  font = Load(test::MakeGsd(2, 1, {255, 255}), bmf);
+  font = Load(MakeGsd(2, 1, {255, 255}), bmf);
   EXPECT_EQ(font->TextWidth("A"), 2);
   EXPECT_EQ(font->Glyphs['B'].x1 + font->Glyphs['C'].y2, 0);
   const std::string init = "[BMPFONT, TBMPFont.Init] ", name = "! (BMPFont: font)";
@@ -114,19 +104,18 @@ bool GlyphsInside(const TBMPFont& font) {
   return true;
 }
 
-// Catches glyph rectangles pointing outside the sheet after any damage to
-// either member, and any read outside them while drawing every code.
+// Catches glyphs outside the sheet after damage to either member, or reads past it.
 TEST_F(FontTest, DamagedGlyphSheetFontsStayInsideTheirSheet) {
   Bytes intensity(40 * 6), bmf;
   for (size_t i = 0; i < intensity.size(); ++i) intensity[i] = uint8_t(i * 11);
-  const Bytes gsd = test::MakeGsd(40, 6, intensity);
+  const Bytes gsd = MakeGsd(40, 6, intensity);
   for (int c = 0; c < 10; ++c) {
-    const Bytes record = test::Bmf({{'0' + c, c * 4, 0, c * 4 + 3, 5}});
+    const Bytes record = Bmf({{'0' + c, c * 4, 0, c * 4 + 3, 5}});
     bmf.insert(bmf.end(), record.begin(), record.end());
   }
   LogCapture quiet;
   for (int part = 0; part < 2; ++part)
-    for (const Bytes& damaged : test::DamagedCopies(part ? bmf : gsd)) {
+    for (const Bytes& damaged : DamagedCopies(part ? bmf : gsd)) {
       const Bytes &g = part ? gsd : damaged, &b = part ? damaged : bmf;
       TMemoryStream gs(g.data(), g.size()), bs(b.data(), b.size());
       TBMPFont font("damaged", gs, bs, 200, 100, 50);
@@ -139,8 +128,7 @@ TEST_F(FontTest, DamagedGlyphSheetFontsStayInsideTheirSheet) {
     }
 }
 
-// "ZRAR", flags, cell width and height, then 256 cells of rows of
-// ceil(width / 8) bytes; `rows` fills the cell of `code`.
+// "ZRAR", flags, cell width, height, 256 cells of ceil(width / 8)-byte rows; `rows` fill `code`.
 Bytes MakeZrar(uint8_t flags, uint8_t width, uint8_t height, int code = 'A', const std::vector<Bytes>& rows = {}) {
   Bytes b = {'Z', 'R', 'A', 'R', flags, width, height};
   const size_t perRow = (width + 7) / 8;
@@ -150,9 +138,7 @@ Bytes MakeZrar(uint8_t flags, uint8_t width, uint8_t height, int code = 'A', con
   return b;
 }
 
-// Catches the wrong bit order, row stride or advance per cell width: narrow
-// cells take the low bits, and a width that is not a multiple of 8 reads its
-// first byte's low bits and leaves a gap before the next byte.
+// Catches wrong bit order, row stride or advance; odd widths keep the low bits of their first byte.
 TEST_F(FontTest, CellRowsAreReadMostSignificantBitLeft) {
   struct Case { uint8_t width; Bytes row0, row1; std::string ink0, ink1; };
   int y = 0;
@@ -169,9 +155,7 @@ TEST_F(FontTest, CellRowsAreReadMostSignificantBitLeft) {
   }
 }
 
-// Catches the descender flag ignored or applied to other letters, Render
-// dropping the colour key or ignoring the colour, and alpha not reaching the
-// glyph surface.
+// Catches the descender shift missing or misapplied, Render losing key or colour, alpha ignored.
 TEST_F(FontTest, DescenderShiftRenderColourKeyAndAlpha) {
   Bytes z = MakeZrar(1, 8, 2);
   for (int c : {'a', 'g', 'q', 'y'}) z[7 + c * 2] = 0xF0;
@@ -189,9 +173,7 @@ TEST_F(FontTest, DescenderShiftRenderColourKeyAndAlpha) {
   EXPECT_EQ(std::pair(Pixel(4, 2), Pixel(10, 2)), std::pair(kBackdrop, kBackdrop));  // keyed; fully transparent
 }
 
-// Catches a wrong magic that draws or warns, a cut header read past, a short
-// member read past its end instead of giving blank cells, and cell fonts
-// whose glyphs leave their surface after any damage.
+// Catches wrong magic drawing or warning, cut headers or short members read past, damaged glyphs.
 TEST_F(FontTest, DamagedCellFonts) {
   Bytes z = MakeZrar(0, 8, 1, 'A', {{0xFF}});
   z[3] = 'X';
@@ -212,7 +194,7 @@ TEST_F(FontTest, DamagedCellFonts) {
   EXPECT_TRUE(log.Has("[BMPFONT, TZrarFont.Init] Cell font shorter than its cells! (BMPFont: anti.zrr)"));
   z = {'Z', 'R', 'A', 'R', 1, 6, 7};
   for (int i = 0; i < 256 * 7; ++i) z.push_back(uint8_t(i * 13));
-  for (const Bytes& member : test::DamagedCopies(z)) {
+  for (const Bytes& member : DamagedCopies(z)) {
     TMemoryStream stream(member.data(), member.size());
     TZrarFont damaged("damaged", stream);
     ASSERT_TRUE(GlyphsInside(damaged));
@@ -225,5 +207,4 @@ TEST_F(FontTest, DamagedCellFonts) {
   }
 }
 
-}  // namespace
-}  // namespace quarry
+}  // namespace quarry::test

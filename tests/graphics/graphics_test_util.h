@@ -1,5 +1,4 @@
-// Graphics test helpers: archives written with the real writer and hand-made
-// BMP, CEL and glyph-sheet members. Colours are 0xRRGGBB.
+// Graphics test helpers: real archives and hand-made members; colours are 0xRRGGBB.
 #pragma once
 
 #include <array>
@@ -45,8 +44,7 @@ inline Bytes SolidBmp(int width, int height, uint32_t colour) {
   return b;
 }
 
-// A CEL: magic 0x9119, width, height, 26 unread bytes, 768 palette bytes
-// (6-bit components), then one index per pixel.
+// A CEL: magic 0x9119, width, height, 26 bytes, 768 6-bit palette bytes, one index a pixel.
 inline Bytes MakeCel(int width, int height, const Bytes& palette, const Bytes& indices) {
   Bytes b(800, 0);
   PutU16(b, 0, 0x9119);

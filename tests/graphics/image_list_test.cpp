@@ -1,18 +1,13 @@
-// The image list parser and header readers shared by the drawn collection
-// and the headless size view; the size view and the variant table counted
-// through it (the lookup the cave engine gets).
+// Image lists, header readers, the headless size view and the variant table.
 #include "graphics/image_list.h"
 #include "graphics/image_sizes.h"
 #include "graphics/variant_table.h"
 #include "graphics_test_util.h"
 
-namespace quarry {
-namespace {
+namespace quarry::test {
 
-using test::Bytes;
 
-// Catches the key dot kept in the member, a split at a later comma, trimmed
-// blanks, uncut names, memberless lines accepted and stale fields kept.
+// Catches the key dot kept, later commas split, blanks trimmed, long names, stale fields.
 TEST(ImageListLine, MemberNameAndKeyDot) {
   struct Case { const char *line, *member, *name; bool ok, keyed; };
   ImageListEntry e;
@@ -36,62 +31,57 @@ std::pair<int, int> SizeOf(Reader read, const Bytes& b, size_t size) {
   return read(size ? b.data() : nullptr, size, w, h) ? std::pair(w, h) : std::pair(0, 0);
 }
 
-// Catches a BMP header reader trusting sizes, offsets, depths or palettes
-// the member's bytes cannot back (the loader would read past the member).
+// Catches a BMP header trusted beyond the bytes the member holds.
 TEST(ImageHeaders, BmpSizeAndDamagedBmpHeaders) {
   EXPECT_TRUE(IsCelMember("x.cel") && IsCelMember("X.CeL"));
   EXPECT_FALSE(IsCelMember("x.bmp") || IsCelMember("cel"));
-  const Bytes good = test::SolidBmp(5, 3, 0x010203);
+  const Bytes good = SolidBmp(5, 3, 0x010203);
   ASSERT_EQ(good.size(), 54u + 16u * 3u);  // rows of 15 bytes padded to 16
   EXPECT_EQ(SizeOf(ReadBmpSize, good, good.size()), std::pair(5, 3));
   EXPECT_EQ(SizeOf(ReadBmpSize, good, good.size() - 1), std::pair(0, 0));  // last row's padding missing
   EXPECT_EQ(SizeOf(ReadBmpSize, good, 20), std::pair(0, 0));
   EXPECT_EQ(SizeOf(ReadBmpSize, good, 0), std::pair(0, 0));
-  // Top-down rows; then signature, width far beyond the member, bit depth,
-  // RLE and pixel offset.
+  // Top-down rows; signature, huge width, bit depth, RLE, pixel offset.
   struct Poke { size_t at; uint32_t value; int width = 0, height = 0; };
   for (Poke p : {Poke{22, uint32_t(-3), 5, 3}, {0, uint32_t('X' | 'M' << 8 | good.size() << 16)}, {18, 0x7FFFFFFF},
                  {26, 1 | 7 << 16}, {30, 1}, {10, 0xFFFFFFF0}}) {
     Bytes bad = good;
-    test::PutU32(bad, p.at, p.value);
+    PutU32(bad, p.at, p.value);
     EXPECT_EQ(SizeOf(ReadBmpSize, bad, bad.size()), std::pair(p.width, p.height)) << p.at;
   }
   // 8-bit, 2x1: 54 header bytes, the palette, 4 row bytes.
   Bytes paletted = good;
   paletted.resize(66);
-  for (auto [at, v] : {std::pair<size_t, uint32_t>{10, 62}, {18, 2}, {22, 1}, {26, 1 | 8 << 16}}) test::PutU32(paletted, at, v);
+  for (auto [at, v] : {std::pair<size_t, uint32_t>{10, 62}, {18, 2}, {22, 1}, {26, 1 | 8 << 16}}) PutU32(paletted, at, v);
   for (auto [colours, width] : {std::pair<uint32_t, int>{2, 2}, {300, 0}, {0, 0}}) {  // 0 means all 256
-    test::PutU32(paletted, 46, colours);
+    PutU32(paletted, 46, colours);
     EXPECT_EQ(SizeOf(ReadBmpSize, paletted, paletted.size()).first, width) << colours;
   }
 }
 
-// Catches a CEL whose pixel bytes are missing, a wrong magic, empty or huge
-// sizes being accepted.
+// Catches CELs with missing pixels, a wrong magic, empty or huge sizes accepted.
 TEST(ImageHeaders, CelSizeAndItsPixelBytes) {
-  const Bytes cel = test::MakeCel(4, 2, {}, Bytes(8, 0));
+  const Bytes cel = MakeCel(4, 2, {}, Bytes(8, 0));
   EXPECT_EQ(SizeOf(ReadCelSize, cel, cel.size()), std::pair(4, 2));
   EXPECT_EQ(SizeOf(ReadCelSize, cel, cel.size() - 1), std::pair(0, 0));
   for (auto [at, v] : {std::pair<size_t, uint32_t>{0, 0x18 | 0x91 << 8 | 4 << 16}, {2, 5 << 16}, {2, 0xFFFFFFFF}}) {
     Bytes bad = cel;  // magic, an empty width, 65535 x 65535
-    test::PutU32(bad, at, v);
+    PutU32(bad, at, v);
     EXPECT_EQ(SizeOf(ReadCelSize, bad, bad.size()), std::pair(0, 0)) << at;
   }
 }
 
-// Catches the header chosen by the wrong ending, "!END" matched without
-// case or ignored, a damaged member or memberless line ending the load, a
-// last line without CR LF dropped, and a missing member or list not stopping.
+// Catches wrong headers, "!END" case, damage ending the load, unended last lines, no stop.
 TEST(ImageSizes, LoadListReadsHeadersSkipsDamageAndStopsOnMissingMembers) {
   TempDir dir;
-  Bytes cut = test::SolidBmp(8, 8, 0x010101);
+  Bytes cut = SolidBmp(8, 8, 0x010101);
   cut.resize(cut.size() - 10);
-  auto mad = test::BuildArchive(
-      dir, {{"blocks.lst", test::Text("wall.bmp,Wall\r\n.exit.cel,!\r\ncut.bmp,Cut\r\n!end\r\n!END\r\nx.bmp,X\r\n")},
-            {"wall.bmp", test::SolidBmp(16, 16, 0x090909)},
-            {"exit.cel", test::MakeCel(64, 16, {}, Bytes(64 * 16, 1))},
+  auto mad = BuildArchive(
+      dir, {{"blocks.lst", Text("wall.bmp,Wall\r\n.exit.cel,!\r\ncut.bmp,Cut\r\n!end\r\n!END\r\nx.bmp,X\r\n")},
+            {"wall.bmp", SolidBmp(16, 16, 0x090909)},
+            {"exit.cel", MakeCel(64, 16, {}, Bytes(64 * 16, 1))},
             {"cut.bmp", cut},
-            {"gone.lst", test::Text("wall.bmp,W\r\ngone.bmp,Gone")}});
+            {"gone.lst", Text("wall.bmp,W\r\ngone.bmp,Gone")}});
   LogCapture log;
   TImageSizes sizes(32);
   sizes.LoadList("blocks.lst", *mad);
@@ -108,8 +98,7 @@ TEST(ImageSizes, LoadListReadsHeadersSkipsDamageAndStopsOnMissingMembers) {
   SetStopHandler(nullptr);
 }
 
-// Catches counts that skip gaps, pass nine, store digit characters, keep old
-// entries on a rebuild, or lose the doubled probe (and log) of a missing name.
+// Catches counts past gaps or nine, digit characters, stale rebuilds, a lost second probe.
 TEST(VariantTable, CountsStopAtTheFirstGapAndAtNine) {
   TImageSizes sizes(32);
   for (const char* name : {"$1", "$2", "$4", "@1", "01", "02", "03", "04", "05", "06", "07", "08", "09", "010", "&"})
@@ -127,5 +116,4 @@ TEST(VariantTable, CountsStopAtTheFirstGapAndAtNine) {
   EXPECT_EQ(log.lines.size(), 6u);  // $3, @2 and &1, each twice
 }
 
-}  // namespace
-}  // namespace quarry
+}  // namespace quarry::test
