@@ -1,11 +1,12 @@
 // Glyph-sheet and cell fonts loaded from a real archive, checked by drawing.
+#include <numeric>
+
 #include "core/stream.h"
 #include "display_fixture.h"
 #include "graphics/bmp_font.h"
 #include "graphics/zrar_font.h"
 
 namespace quarry::test {
-
 
 class FontTest : public DisplayTest {
 protected:
@@ -91,11 +92,7 @@ TEST_F(FontTest, DamagedSheetsAndRecordsAreRefusedWithWarnings) {
   EXPECT_EQ(TBMPFont("ABCDEFGHIJKLMNOP", gsd, none, 255, 255, 255).Name, "ABCDEFGHIJKL");
 }
 
-const std::string kAllCodes = [] {
-  std::string s(256, '\0');
-  for (int c = 0; c < 256; ++c) s[c] = char(c);
-  return s;
-}();
+const std::string kAllCodes = [] { std::string s(256, '\0'); std::iota(s.begin(), s.end(), '\0'); return s; }();
 
 bool GlyphsInside(const TBMPFont& font) {
   const int w = font.Surface ? font.Surface->w : 0, h = font.Surface ? font.Surface->h : 0;
@@ -106,13 +103,11 @@ bool GlyphsInside(const TBMPFont& font) {
 
 // Catches glyphs outside the sheet after damage to either member, or reads past it.
 TEST_F(FontTest, DamagedGlyphSheetFontsStayInsideTheirSheet) {
-  Bytes intensity(40 * 6), bmf;
+  Bytes intensity(40 * 6);
   for (size_t i = 0; i < intensity.size(); ++i) intensity[i] = uint8_t(i * 11);
   const Bytes gsd = MakeGsd(40, 6, intensity);
-  for (int c = 0; c < 10; ++c) {
-    const Bytes record = Bmf({{'0' + c, c * 4, 0, c * 4 + 3, 5}});
-    bmf.insert(bmf.end(), record.begin(), record.end());
-  }
+  const Bytes bmf = Bmf({{'0', 0, 0, 3, 5}, {'1', 4, 0, 7, 5}, {'2', 8, 0, 11, 5}, {'3', 12, 0, 15, 5}, {'4', 16, 0, 19, 5},
+             {'5', 20, 0, 23, 5}, {'6', 24, 0, 27, 5}, {'7', 28, 0, 31, 5}, {'8', 32, 0, 35, 5}, {'9', 36, 0, 39, 5}});
   LogCapture quiet;
   for (int part = 0; part < 2; ++part)
     for (const Bytes& damaged : DamagedCopies(part ? bmf : gsd)) {

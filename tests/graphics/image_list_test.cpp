@@ -1,4 +1,5 @@
 // Image lists, header readers, the headless size view and the variant table.
+#include "core/program.h"
 #include "graphics/image_list.h"
 #include "graphics/image_sizes.h"
 #include "graphics/variant_table.h"
@@ -31,8 +32,8 @@ std::pair<int, int> SizeOf(Reader read, const Bytes& b, size_t size) {
   return read(size ? b.data() : nullptr, size, w, h) ? std::pair(w, h) : std::pair(0, 0);
 }
 
-// Catches a BMP header trusted beyond the bytes the member holds.
-TEST(ImageHeaders, BmpSizeAndDamagedBmpHeaders) {
+// Catches a BMP or CEL header trusted beyond the bytes the member holds.
+TEST(ImageHeaders, SizesAndDamagedHeaders) {
   EXPECT_TRUE(IsCelMember("x.cel") && IsCelMember("X.CeL"));
   EXPECT_FALSE(IsCelMember("x.bmp") || IsCelMember("cel"));
   const Bytes good = SolidBmp(5, 3, 0x010203);
@@ -57,10 +58,7 @@ TEST(ImageHeaders, BmpSizeAndDamagedBmpHeaders) {
     PutU32(paletted, 46, colours);
     EXPECT_EQ(SizeOf(ReadBmpSize, paletted, paletted.size()).first, width) << colours;
   }
-}
-
-// Catches CELs with missing pixels, a wrong magic, empty or huge sizes accepted.
-TEST(ImageHeaders, CelSizeAndItsPixelBytes) {
+  // CELs with missing pixels, a wrong magic, empty or huge sizes.
   const Bytes cel = MakeCel(4, 2, {}, Bytes(8, 0));
   EXPECT_EQ(SizeOf(ReadCelSize, cel, cel.size()), std::pair(4, 2));
   EXPECT_EQ(SizeOf(ReadCelSize, cel, cel.size() - 1), std::pair(0, 0));
