@@ -56,9 +56,9 @@ inline Bytes MakeCel(int width, int height, const Bytes& palette, const Bytes& i
 
 // A .gsd glyph sheet: width, height, one intensity byte per pixel.
 inline Bytes MakeGsd(int width, int height, const Bytes& intensity) {
-  Bytes b(4, 0);
+  Bytes b(4 + intensity.size(), 0);
   PutU32(b, 0, static_cast<uint32_t>(width | height << 16));
-  b.insert(b.end(), intensity.begin(), intensity.end());
+  std::copy(intensity.begin(), intensity.end(), b.begin() + 4);
   return b;
 }
 

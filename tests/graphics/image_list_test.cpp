@@ -12,14 +12,11 @@ namespace quarry::test {
 TEST(ImageListLine, MemberNameAndKeyDot) {
   struct Case { const char *line, *member, *name; bool ok, keyed; };
   ImageListEntry e;
-  for (const Case& c : std::initializer_list<Case>{{"wall.bmp,Wall", "wall.bmp", "Wall", true, false},
-                                                   {".wall.bmp,Wall", "wall.bmp", "Wall", true, true},
-                                                   {" a.bmp,x, y ", " a.bmp", "x, y ", true, false},
-                                                   {"a.bmp,ABCDEFGHIJKLMNOPQ", "a.bmp", "ABCDEFGHIJKLMNOP", true, false},
-                                                   {"NoCommaHere", "", "NoCommaHere", false, false},
-                                                   {",Name", "", "Name", false, false},
-                                                   {".,Name", "", "Name", false, true},
-                                                   {"", "", "", false, false}}) {
+  for (const Case& c : std::initializer_list<Case>{
+           {"wall.bmp,Wall", "wall.bmp", "Wall", true, false}, {".wall.bmp,Wall", "wall.bmp", "Wall", true, true},
+           {" a.bmp,x, y ", " a.bmp", "x, y ", true, false}, {"NoCommaHere", "", "NoCommaHere", false, false},
+           {"a.bmp,ABCDEFGHIJKLMNOPQ", "a.bmp", "ABCDEFGHIJKLMNOP", true, false}, {",Name", "", "Name", false, false},
+           {".,Name", "", "Name", false, true}, {"", "", "", false, false}}) {
     EXPECT_EQ(ParseImageListLine(c.line, e), c.ok) << c.line;
     EXPECT_EQ(std::tie(e.member, e.name, e.colorKeyed), std::tie(c.member, c.name, c.keyed)) << c.line;
   }
@@ -39,9 +36,8 @@ TEST(ImageHeaders, SizesAndDamagedHeaders) {
   const Bytes good = SolidBmp(5, 3, 0x010203);
   ASSERT_EQ(good.size(), 54u + 16u * 3u);  // rows of 15 bytes padded to 16
   EXPECT_EQ(SizeOf(ReadBmpSize, good, good.size()), std::pair(5, 3));
-  EXPECT_EQ(SizeOf(ReadBmpSize, good, good.size() - 1), std::pair(0, 0));  // last row's padding missing
-  EXPECT_EQ(SizeOf(ReadBmpSize, good, 20), std::pair(0, 0));
-  EXPECT_EQ(SizeOf(ReadBmpSize, good, 0), std::pair(0, 0));
+  for (size_t cut : {good.size() - 1, size_t(20), size_t(0)})  // the first lacks the last row's padding
+    EXPECT_EQ(SizeOf(ReadBmpSize, good, cut), std::pair(0, 0)) << cut;
   // Top-down rows; signature, huge width, bit depth, RLE, pixel offset.
   struct Poke { size_t at; uint32_t value; int width = 0, height = 0; };
   for (Poke p : {Poke{22, uint32_t(-3), 5, 3}, {0, uint32_t('X' | 'M' << 8 | good.size() << 16)}, {18, 0x7FFFFFFF},
@@ -76,15 +72,12 @@ TEST(ImageSizes, LoadListReadsHeadersSkipsDamageAndStopsOnMissingMembers) {
   cut.resize(cut.size() - 10);
   auto mad = BuildArchive(
       dir, {{"blocks.lst", Text("wall.bmp,Wall\r\n.exit.cel,!\r\ncut.bmp,Cut\r\n!end\r\n!END\r\nx.bmp,X\r\n")},
-            {"wall.bmp", SolidBmp(16, 16, 0x090909)},
-            {"exit.cel", MakeCel(64, 16, {}, Bytes(64 * 16, 1))},
-            {"cut.bmp", cut},
-            {"gone.lst", Text("wall.bmp,W\r\ngone.bmp,Gone")}});
+            {"wall.bmp", SolidBmp(16, 16, 0x090909)}, {"exit.cel", MakeCel(64, 16, {}, Bytes(64 * 16, 1))},
+            {"cut.bmp", cut}, {"gone.lst", Text("wall.bmp,W\r\ngone.bmp,Gone")}});
   LogCapture log;
   TImageSizes sizes(32);
   sizes.LoadList("blocks.lst", *mad);
-  ASSERT_EQ(sizes.Count(), 2u);
-  ASSERT_TRUE(sizes.Has("!") && sizes.Has("Wall"));
+  ASSERT_TRUE(sizes.Count() == 2 && sizes.Has("!") && sizes.Has("Wall"));
   EXPECT_EQ(std::tuple(sizes.Find("!")->width, sizes.Find("!")->height, sizes.Find("Wall")->width),
             std::tuple(64, 16, 16));  // four 16-pixel frames
   const std::string tag = "[ZR_SDL_C, TImageSizes.LoadList] ";
@@ -108,8 +101,7 @@ TEST(VariantTable, CountsStopAtTheFirstGapAndAtNine) {
   BuildVariantTable(lookup);
   EXPECT_EQ(VariantTable, std::string("$\x02@\x01.\x09&\x00" "0\x09", 10));  // count bytes, not digits
   // "&" alone is not a variant; '#' is not counted at all.
-  EXPECT_EQ((std::vector{VariantCount('$'), VariantCount('.'), VariantCount('&'), VariantCount('#')}),
-            (std::vector{2, 9, 0, -1}));
+  EXPECT_EQ((std::vector{VariantCount('$'), VariantCount('.'), VariantCount('&'), VariantCount('#')}), (std::vector{2, 9, 0, -1}));
   EXPECT_EQ(log.Count("(ZR_SDL_C, TImageCollection.Find) Image not found! ($3)."), 2);
   EXPECT_EQ(log.lines.size(), 6u);  // $3, @2 and &1, each twice
 }
