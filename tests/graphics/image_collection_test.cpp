@@ -28,11 +28,11 @@ TEST_F(ImageCollectionTest, DotLinesAreKeyedOnBlackAndCelPalettesScaled) {
   BlitWhole(20, 10, images.Find("Keyed"));
   BlitWhole(30, 10, images.Find("Nothing"));
   BlitWhole(100, 50, images.Find("Pic"));
-  // Opaque black, green; black keyed out, green, nothing beyond; nothing drawn.
-  EXPECT_EQ((std::vector{Pixel(10, 10), Pixel(12, 11), Pixel(20, 10), Pixel(23, 11), Pixel(24, 10), Pixel(30, 10)}),
-            (std::vector<uint32_t>{0, 0x00C800, 0xFF0000, 0x00C800, 0xFF0000, 0xFF0000}));
-  EXPECT_EQ((std::vector{Pixel(100, 50), Pixel(101, 50), Pixel(102, 50), Pixel(100, 51), Pixel(101, 51)}),
-            (std::vector<uint32_t>{0, 0xFC8004, 0x0400FC, 0x0400FC, 0xFC8004}));
+  // Opaque black, green; black keyed out, green, nothing beyond; nothing drawn; the CEL's two rows.
+  EXPECT_EQ((std::vector{Pixel(10, 10), Pixel(12, 11), Pixel(20, 10), Pixel(23, 11), Pixel(24, 10), Pixel(30, 10),
+                         Pixel(100, 50), Pixel(101, 50), Pixel(102, 50), Pixel(100, 51), Pixel(101, 51)}),
+            (std::vector<uint32_t>{0, 0x00C800, 0xFF0000, 0x00C800, 0xFF0000, 0xFF0000, 0, 0xFC8004, 0x0400FC,
+                                   0x0400FC, 0xFC8004}));
 }
 
 // Catches the two views disagreeing, or on damage, duplicates, long names, capacity or case.
