@@ -19,11 +19,6 @@ const char* PlayerActionName(PlayerAction action) {
   return "?";
 }
 
-int IngameMusicItem(int mapIndex, int itemCount) {
-  // An empty order would divide by zero; item 1 then names nothing to play.
-  return itemCount <= 0 ? 1 : mapIndex % itemCount + 1;
-}
-
 TPlaySession::FrameEnd TPlaySession::CheckFrameEnd() const {
   // A completed map counts as completed even with F10 or Escape held.
   if (Completed) return FrameEnd::Complete;

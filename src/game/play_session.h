@@ -18,9 +18,6 @@ constexpr uint16_t kTickFrames = 7;
 // The attempt ends after the tick that raises the death counter past this.
 constexpr uint16_t kDeathWaitEnd = 16;
 
-// Item (1-based) of the music order "INGAME" for map n: the items wrap.
-int IngameMusicItem(int mapIndex, int itemCount);
-
 class TPlaySession {
 public:
   TPlaySession(TCave& cave, int mapIndex) : cave_(cave), mapIndex_(mapIndex) {}

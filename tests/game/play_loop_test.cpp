@@ -103,10 +103,5 @@ TEST(MapCompleted, DissolvesEveryCellWithASpriteThenHoldsUnlessSpaceEndsIt) {
   EXPECT_EQ(RunMapCompleted(early.session, space), 10);
 }
 
-TEST(Music, IngameItemWrapsOverTheOrder) {
-  const int cases[][3] = {{0, 3, 1}, {3, 3, 1}, {4, 3, 2}, {8, 3, 3}, {5, 0, 1}};
-  for (const auto& c : cases) EXPECT_EQ(IngameMusicItem(c[0], c[1]), c[2]) << c[0] << "/" << c[1];
-}
-
 }  // namespace
 }  // namespace quarry::test

@@ -59,12 +59,12 @@ bool PlayGame(GameContext& context, TMaps& maps, int mapIndex) {
     LogWarning("No maps to play!", "GAME, PlayGame");
     return false;
   }
+  // The maps cycle through the songs of "INGAME"; an order without songs
+  // gives one warning and silence.
   std::string song;
-  if (context.Music) {
-    uint16_t count = context.Music->OrderItemCount("INGAME");
-    context.Music->GetOrderItem("INGAME", static_cast<uint16_t>(IngameMusicItem(mapIndex, count)), song);
-    context.Music->Play(song);
-  }
+  const bool haveSong = context.Music && context.Music->GetCycledOrderItem(
+                                             "INGAME", static_cast<uint32_t>(mapIndex), song);
+  if (haveSong) context.Music->Play(song);
 
   TImageTable table = ImageTableOf(context.Images);
   TWaveSink sounds(context.Waves);
@@ -73,7 +73,7 @@ bool PlayGame(GameContext& context, TMaps& maps, int mapIndex) {
   TPlayScreen view(context, table);
 
   bool completed = RunPlayLoop(session, view);
-  if (context.Music) context.Music->Stop(song);
+  if (haveSong) context.Music->Stop(song);
   if (!completed) return false;
 
   LogStatus("Map completed at tick " + std::to_string(session.TickNumber), "GAME, PlayGame");
