@@ -272,15 +272,13 @@ void TXMap::LoadCompressed(TStream& stream, bool wide) {
 
 void TXMap::ApplyTranslations() {
   // First matching pair wins and each cell is translated once: (1,2),(2,3)
-  // turns 1 into 2, not 3.
-  for (uint16_t& cell : FileCells) {
-    for (const TTranslation& pair : Translations) {
-      if (cell == pair.From) {
-        cell = pair.To;
-        break;
-      }
-    }
-  }
+  // turns 1 into 2, not 3. A table of the first pair per code keeps a damaged
+  // map with thousands of pairs linear in its cells.
+  std::vector<int32_t> to(65536, -1);
+  for (const TTranslation& pair : Translations)
+    if (to[pair.From] < 0) to[pair.From] = pair.To;
+  for (uint16_t& cell : FileCells)
+    if (to[cell] >= 0) cell = static_cast<uint16_t>(to[cell]);
 }
 
 void TXMap::UnpackVersion() {

@@ -49,7 +49,9 @@ std::string Describe(const TXMap& m) {
   for (const TTranslation& t : m.Translations) s += " " + std::to_string(t.From) + ">" + std::to_string(t.To);
   if (m.HasTranslations == m.Translations.empty()) s += " (pair flag wrong)";
   // Activation fills the working cells, not Load.
-  if (m.WorkingCells != std::vector<uint16_t>(m.FileCells.size(), 0)) s += " (working cells not blank)";
+  bool blank = m.WorkingCells.size() == m.FileCells.size();
+  for (uint16_t cell : m.WorkingCells) blank = blank && cell == 0;
+  if (!blank) s += " (working cells not blank)";
   return s + " " + Cells(m.FileCells);
 }
 
