@@ -8,7 +8,6 @@ namespace quarry {
 
 namespace {
 
-constexpr uint64_t kOne = uint64_t{1} << 32;
 constexpr int32_t kGainUnit = 10000;  // volume 100 at centre pan
 
 int16_t Clip(int32_t value) {
