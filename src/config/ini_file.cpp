@@ -271,17 +271,23 @@ void TIniFile::WriteListItem(const std::string& section, const std::string& item
   found->Keys.push_back({ShortText(item), ""});
 }
 
-void TIniFile::DeleteListItem(const std::string& section, const std::string& item) {
-  const char* const tag = "ZRINIFILE, TIniFile.DeleteListItem";
+TIniFileSection* TIniFile::ListSectionToDeleteFrom(const std::string& section, const char* tag) {
   TIniFileSection* found = FindSection(section);
   if (!found) {
     LogWarning("Section not found! (" + section + ")", tag);
-    return;
+    return nullptr;
   }
   if (found->Kind != SectionKind::stList) {
     LogWarning("DeleteListItem is not allowed on Normal type Sections!", tag);
-    return;
+    return nullptr;
   }
+  return found;
+}
+
+void TIniFile::DeleteListItem(const std::string& section, const std::string& item) {
+  const char* const tag = "ZRINIFILE, TIniFile.DeleteListItem";
+  TIniFileSection* found = ListSectionToDeleteFrom(section, tag);
+  if (!found) return;
   for (auto it = found->Keys.begin(); it != found->Keys.end(); ++it) {
     if (SameName(it->Key, item)) {
       found->Keys.erase(it);
@@ -294,15 +300,8 @@ void TIniFile::DeleteListItem(const std::string& section, const std::string& ite
 
 void TIniFile::DeleteListItem(const std::string& section, int index) {
   const char* const tag = "ZRINIFILE, TIniFile.DeleteListItem";
-  TIniFileSection* found = FindSection(section);
-  if (!found) {
-    LogWarning("Section not found! (" + section + ")", tag);
-    return;
-  }
-  if (found->Kind != SectionKind::stList) {
-    LogWarning("DeleteListItem is not allowed on Normal type Sections!", tag);
-    return;
-  }
+  TIniFileSection* found = ListSectionToDeleteFrom(section, tag);
+  if (!found) return;
   if (index < 0 || static_cast<size_t>(index) >= found->Keys.size()) {
     LogWarning("Index out of range! (Section: " + section + ", Index: " + std::to_string(index) + ")", tag);
     return;

@@ -74,6 +74,9 @@ public:
 private:
   void Parse(TStream& stream);
   TIniFileSection* FindSection(const std::string& name);
+  // The list section both DeleteListItem forms work on; logs and gives null
+  // when it is missing or not a list.
+  TIniFileSection* ListSectionToDeleteFrom(const std::string& section, const char* tag);
   // The list section for a list operation, or nullptr after the warning.
   TIniFileSection* ListSection(const std::string& section, const std::string& operation, const std::string& tag);
 
