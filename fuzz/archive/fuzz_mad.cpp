@@ -1,5 +1,7 @@
-// Any bytes as a MAD archive image: the index loads and every member reads
-// by each route; a missing member is a stop, observed as an exception.
+// Any bytes as a MAD archive image: the index loads and the first members
+// read by each route; a missing member is a stop, observed as an exception.
+// A damaged list can name 65535 members, each pointing at the whole image;
+// reading them all would cost seconds per input and find nothing new.
 #include <stdexcept>
 
 #include "archive/mad.h"
@@ -20,7 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quarry::TMad mad("fuzz.mad", std::vector<uint8_t>(data, data + size));
     mad.DecodeLimit = size_t{64} << 10;
     std::vector<uint8_t> bytes;
-    for (const quarry::MadEntry& e : mad.Entries()) {
+    const auto& entries = mad.Entries();
+    for (size_t i = 0; i < entries.size() && i < 16; ++i) {
+      const quarry::MadEntry& e = entries[i];
       mad.ReadEntry(e, bytes);
       try {
         if (auto stream = mad.OpenStream(e.name); stream && stream->Position() != 0) __builtin_trap();

@@ -53,6 +53,9 @@ public:
     p_ += n;
   }
   uint8_t* Pointer() { return p_; }
+  // Where this sink's bytes begin; moves when Room grows the vector.
+  uint8_t* Begin() { return out_.data() + base_; }
+  size_t Written() const { return Length() - base_; }
   void Advance(size_t n) { p_ += n; }
 
 private:

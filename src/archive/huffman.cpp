@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <queue>
+#include <cstring>
+#include <memory>
 
 namespace quarry {
 namespace {
@@ -66,40 +67,67 @@ struct Code {
   int length = 0;
 };
 
+// Counts the block's bytes into four tables at once, so runs of one value
+// do not wait on a single counter.
+void CountBytes(std::span<const uint8_t> block, std::array<uint32_t, 256>& counts) {
+  uint32_t part[4][256] = {};
+  const uint8_t* b = block.data();
+  const size_t n = block.size();
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    ++part[0][b[i]];
+    ++part[1][b[i + 1]];
+    ++part[2][b[i + 2]];
+    ++part[3][b[i + 3]];
+  }
+  for (; i < n; ++i) ++part[0][b[i]];
+  for (int v = 0; v < 256; ++v) counts[v] = part[0][v] + part[1][v] + part[2][v] + part[3][v];
+}
+
 // Builds the block's tree and returns its root. The picks must match the
 // stored files exactly: smallest weight first, the lower node number on equal
 // weights, and each new internal node takes the lowest-numbered node whose
-// weight is 0 (unused byte values included). A (weight, number) min-heap makes
-// exactly those picks.
+// weight is 0 (unused byte values included). Internal nodes are made with
+// rising weights and rising numbers, so two sorted queues (leaves, internal
+// nodes) keyed by (weight, number) make exactly those picks.
 int BuildTree(std::array<EncNode, kNodeCount>& nodes, std::span<const uint8_t> block,
               std::array<uint32_t, 256>& counts) {
-  counts.fill(0);
-  for (uint8_t b : block) ++counts[b];
-  using Key = uint32_t;  // weight << 16 | node
-  std::priority_queue<Key, std::vector<Key>, std::greater<Key>> active;
+  CountBytes(block, counts);
+  using Key = uint32_t;  // weight << 16 | node; weights stay below 32768
+  std::array<Key, 256> leaves;
+  int leafCount = 0;
   for (int i = 0; i < 256; ++i) {
     if (counts[i] > 0) {
       nodes[i].weight = static_cast<uint16_t>(counts[i]);
       nodes[i].value = static_cast<uint16_t>(i);
-      active.push((counts[i] << 16) | static_cast<uint32_t>(i));
+      leaves[leafCount++] = (counts[i] << 16) | static_cast<uint32_t>(i);
     }
   }
-  if (active.empty()) {
+  if (leafCount == 0) {
     // An empty block is coded like a block of byte 0 so the tree stays valid.
     nodes[0].weight = 1;
     nodes[0].value = 0;
-    active.push((1u << 16) | 0u);
+    leaves[leafCount++] = (1u << 16) | 0u;
   }
+  std::sort(leaves.begin(), leaves.begin() + leafCount);
+  std::array<Key, 256> inner;
+  int leafHead = 0, innerHead = 0, innerTail = 0;
+  auto pick = [&]() -> int {
+    if (leafHead < leafCount && (innerHead == innerTail || leaves[leafHead] < inner[innerHead]))
+      return static_cast<int>(leaves[leafHead++] & 0xFFFF);
+    return static_cast<int>(inner[innerHead++] & 0xFFFF);
+  };
+  int active = leafCount;
   int nextFree = 0;
   do {
-    const int first = static_cast<int>(active.top() & 0xFFFF);
-    active.pop();
+    const int first = pick();
+    --active;
     // A lone value is paired with itself: the root then has two children and
     // every byte costs the single bit 1 (its second path is the one kept).
     int second = first;
-    if (!active.empty()) {
-      second = static_cast<int>(active.top() & 0xFFFF);
-      active.pop();
+    if (active > 0) {
+      second = pick();
+      --active;
     }
     while (nextFree < kNodeCount && nodes[nextFree].weight != 0) ++nextFree;
     // 256 values never need more than 511 nodes, so a free node always exists.
@@ -107,9 +135,10 @@ int BuildTree(std::array<EncNode, kNodeCount>& nodes, std::span<const uint8_t> b
     parent.weight = static_cast<uint16_t>(nodes[first].weight + nodes[second].weight);
     parent.left = static_cast<uint16_t>(first);
     parent.right = static_cast<uint16_t>(second);
-    active.push((static_cast<uint32_t>(parent.weight) << 16) | static_cast<uint32_t>(nextFree));
-  } while (active.size() > 1);
-  return static_cast<int>(active.top() & 0xFFFF);
+    inner[innerTail++] = (static_cast<uint32_t>(parent.weight) << 16) | static_cast<uint32_t>(nextFree);
+    ++active;
+  } while (active > 1);
+  return pick();
 }
 
 // Records each leaf's code (a value met twice keeps its second path) and
@@ -145,52 +174,55 @@ struct DecNode {
 };
 
 // MSB-first bit reader over a byte span. Whole bytes are loaded into a 64-bit
-// window; the bits of a partly used byte are dropped by Align.
-class BitReader {
-public:
-  explicit BitReader(std::span<const uint8_t> in) : in_(in) {}
-  void Refill() {
-    if (in_.size() - pos_ >= 8) {
-      // Eight bytes at once; only the whole bytes that fit are kept, and the
-      // bits below them stay zero.
-      const int take = (64 - count_) >> 3;
+// window, the first bit at the top; the bits of a partly used byte are
+// dropped by Align. The decode loop copies the window into locals, so its
+// fields are open.
+struct BitReader {
+  explicit BitReader(std::span<const uint8_t> in) : data(in.data()), size(in.size()) {}
+
+  // Tops the window up with whole bytes: at least 57 bits unless the input
+  // is nearly used up.
+  static void Refill(const uint8_t* data, size_t size, size_t& pos, uint64_t& buf, int& count) {
+    if (size - pos >= 8) {
+      const int take = (64 - count) >> 3;
       if (take == 0) return;
-      uint64_t word = 0;
-      for (int i = 0; i < 8; ++i) word = (word << 8) | in_[pos_ + i];
-      buf_ |= (word >> count_) & (~uint64_t{0} << (64 - count_ - 8 * take));
-      pos_ += static_cast<size_t>(take);
-      count_ += 8 * take;
+      uint64_t word;
+      std::memcpy(&word, data + pos, 8);
+      word = __builtin_bswap64(word);
+      // Only the whole bytes that fit are kept; the bits below them stay zero.
+      buf |= (word >> count) & (~uint64_t{0} << (64 - count - 8 * take));
+      pos += static_cast<size_t>(take);
+      count += 8 * take;
       return;
     }
-    while (count_ <= 56 && pos_ < in_.size()) {
-      buf_ |= uint64_t{in_[pos_++]} << (56 - count_);
-      count_ += 8;
+    while (count <= 56 && pos < size) {
+      buf |= uint64_t{data[pos++]} << (56 - count);
+      count += 8;
     }
   }
-  bool Bit(int& bit) {
-    if (count_ == 0) {
+  void Refill() { Refill(data, size, pos, buf, count); }
+  // n bits (1 to 32) as a number; false when the input has fewer.
+  bool Bits(int n, uint32_t& value) {
+    if (count < n) {
       Refill();
-      if (count_ == 0) return false;
+      if (count < n) return false;
     }
-    bit = static_cast<int>(buf_ >> 63);
-    buf_ <<= 1;
-    --count_;
+    value = static_cast<uint32_t>(buf >> (64 - n));
+    buf <<= n;
+    count -= n;
     return true;
   }
-  bool Bits(int n, uint32_t& value) {
-    value = 0;
-    for (int i = 0; i < n; ++i) {
-      int b;
-      if (!Bit(b)) return false;
-      value = (value << 1) | static_cast<uint32_t>(b);
-    }
+  bool Bit(int& bit) {
+    uint32_t v;
+    if (!Bits(1, v)) return false;
+    bit = static_cast<int>(v);
     return true;
   }
   // The next bit comes from a fresh byte.
   void Align() {
-    const int drop = count_ % 8;
-    buf_ <<= drop;
-    count_ -= drop;
+    const int drop = count % 8;
+    buf <<= drop;
+    count -= drop;
   }
   bool Byte(uint8_t& value) {
     Align();
@@ -199,78 +231,87 @@ public:
     value = static_cast<uint8_t>(v);
     return true;
   }
-  int Count() const { return count_; }
-  uint64_t Peek() const { return buf_; }
-  void Skip(int n) {
-    buf_ <<= n;
-    count_ -= n;
-  }
   // Bytes used so far; a partly read byte counts as used.
-  size_t Consumed() const { return pos_ - static_cast<size_t>(count_ / 8); }
+  size_t Consumed() const { return pos - static_cast<size_t>(count / 8); }
 
-private:
-  std::span<const uint8_t> in_;
-  size_t pos_ = 0;
-  uint64_t buf_ = 0;
-  int count_ = 0;
+  const uint8_t* data;
+  size_t size;
+  size_t pos = 0;
+  uint64_t buf = 0;
+  int count = 0;
 };
-
-// Reads a pre-order tree into node 0. Children are allocated in pairs from
-// node 1 upward; a tree that needs more than 512 nodes or runs out of bits is
-// damaged and yields false.
-bool ReadTree(BitReader& reader, std::array<DecNode, kNodeCount>& nodes) {
-  int nextFree = 1;
-  std::array<uint16_t, kNodeCount> stack;
-  int top = 0;
-  stack[top++] = 0;
-  while (top > 0) {
-    const int node = stack[--top];
-    int bit;
-    if (!reader.Bit(bit)) return false;
-    if (bit == 1) {
-      uint32_t v;
-      if (!reader.Bits(8, v)) return false;
-      nodes[node].value = static_cast<uint8_t>(v);
-      continue;
-    }
-    if (nextFree + 2 > kNodeCount) return false;
-    const int left = nextFree++;
-    const int right = nextFree++;
-    nodes[left].left = kTakenNode;
-    nodes[right].left = kTakenNode;
-    nodes[node].left = static_cast<uint16_t>(left);
-    nodes[node].right = static_cast<uint16_t>(right);
-    stack[top++] = static_cast<uint16_t>(right);
-    stack[top++] = static_cast<uint16_t>(left);
-  }
-  return true;
-}
 
 bool IsLeaf(const DecNode& n) { return n.left >= kNoNode; }
 
 // Lookup of the next kTableBits bits: either a leaf reached within them
 // (value and code length) or the internal node reached after all of them.
 constexpr int kTableBits = 11;
-struct TableEntry {
-  uint16_t target;  // leaf value, or internal node number
-  uint8_t length;   // code length for a leaf; 0 for "continue at target"
-};
+// One 16-bit entry: the leaf value or internal node number in the low 12
+// bits, the code length (0 for "continue at that node") in the top 4.
+using TableEntry = uint16_t;
+constexpr TableEntry MakeEntry(uint32_t target, uint32_t length) {
+  return static_cast<TableEntry>(target | (length << 12));
+}
 
-void FillTable(const std::array<DecNode, kNodeCount>& nodes, int node, uint32_t prefix, int depth,
-               std::vector<TableEntry>& table) {
-  const DecNode& n = nodes[node];
-  if (depth > 0 && IsLeaf(n)) {
-    const uint32_t span = 1u << (kTableBits - depth);
-    std::fill_n(table.begin() + (prefix << (kTableBits - depth)), span,
-                TableEntry{n.value, static_cast<uint8_t>(depth)});
+// Sets count entries (a power of two) to e, four at a time where it can.
+inline void Fill(TableEntry* t, uint32_t count, TableEntry e) {
+  if (count < 4) {
+    for (uint32_t i = 0; i < count; ++i) t[i] = e;
     return;
   }
-  if (depth == kTableBits) {
-    table[prefix] = TableEntry{static_cast<uint16_t>(node), 0};
-    return;
+  const uint64_t four = e * uint64_t{0x0001000100010001};
+  for (uint32_t i = 0; i < count; i += 4) std::memcpy(t + i, &four, sizeof four);
+}
+
+// Reads a pre-order tree into node 0 and fills the lookup table on the way.
+// Children are allocated in pairs from node 1 upward; a tree that needs more
+// than 512 nodes or runs out of bits is damaged and yields false. Only nodes
+// that are allocated are written, so the table need not be cleared first.
+bool ReadTree(BitReader& reader, std::array<DecNode, kNodeCount>& nodes, TableEntry* table) {
+  // A pending right child packed in one word: node (9 bits), the path while
+  // it fits the table (11 bits), depth (above them).
+  auto pack = [](uint32_t node, uint32_t prefix, uint32_t depth) {
+    return node | (prefix << 9) | (depth << 20);
+  };
+  int nextFree = 1;
+  std::array<uint32_t, kNodeCount> stack;
+  int top = 0;
+  nodes[0].left = kNoNode;
+  uint32_t node = 0, prefix = 0, depth = 0;
+  for (;;) {
+    if (reader.count < 9) reader.Refill();
+    if (reader.count < 1) return false;
+    if (reader.buf >> 63) {
+      // A leaf: the bit 1 and eight value bits.
+      uint32_t v;
+      if (!reader.Bits(9, v)) return false;
+      nodes[node].value = static_cast<uint8_t>(v);
+      if (depth > 0 && depth <= kTableBits) {
+        const uint32_t free = kTableBits - depth;
+        Fill(table + (prefix << free), uint32_t{1} << free, MakeEntry(v & 0xFF, depth));
+      }
+      if (top == 0) return true;
+      const uint32_t p = stack[--top];
+      node = p & 0x1FF;
+      prefix = (p >> 9) & 0x7FF;
+      depth = p >> 20;
+      continue;
+    }
+    reader.buf <<= 1;
+    --reader.count;
+    if (nextFree + 2 > kNodeCount) return false;
+    const uint32_t left = static_cast<uint32_t>(nextFree++);
+    const uint32_t right = static_cast<uint32_t>(nextFree++);
+    nodes[left].left = kTakenNode;
+    nodes[right].left = kTakenNode;
+    nodes[node].left = static_cast<uint16_t>(left);
+    nodes[node].right = static_cast<uint16_t>(right);
+    if (depth == kTableBits) table[prefix] = MakeEntry(node, 0);
+    prefix = depth < kTableBits ? prefix << 1 : 0;
+    ++depth;
+    stack[top++] = pack(right, prefix | (depth <= kTableBits ? 1u : 0u), depth);
+    node = left;
   }
-  FillTable(nodes, n.left, prefix << 1, depth + 1, table);
-  FillTable(nodes, n.right, (prefix << 1) | 1u, depth + 1, table);
 }
 
 }  // namespace
@@ -312,14 +353,16 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
     total |= static_cast<uint32_t>(b) << (8 * i);
   }
   const size_t start = out.size();
-  std::vector<TableEntry> table(size_t{1} << kTableBits);
-  while (total > 0) {
+  std::unique_ptr<TableEntry[]> table(new TableEntry[size_t{1} << kTableBits]);
+  // The encoder always writes at least one block, even for an empty layer,
+  // so one block is read before total is looked at.
+  do {
     uint8_t lo, hi;
     if (!reader.Byte(lo) || !reader.Byte(hi)) break;
     const uint32_t length = lo | (static_cast<uint32_t>(hi) << 8);
     reader.Align();
-    std::array<DecNode, kNodeCount> nodes{};
-    if (!ReadTree(reader, nodes)) break;
+    std::array<DecNode, kNodeCount> nodes;
+    if (!ReadTree(reader, nodes, table.get())) break;
     // A root leaf has no code to follow: the block is damaged.
     if (IsLeaf(nodes[0])) break;
     // A block longer than what total still allows is cut, as is the output cap.
@@ -327,43 +370,60 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
     const size_t room = limit - std::min(limit, out.size() - start);
     const bool capped = want > room;
     want = std::min(want, room);
-    FillTable(nodes, 0, 0, 0, table);
 
     const size_t base = out.size();
     out.resize(base + want);
     uint8_t* dst = out.data() + base;
     size_t made = 0;
     bool ended = false;
+    // The window lives in locals through the hot loop.
+    const uint8_t* data = reader.data;
+    const size_t size = reader.size;
+    size_t pos = reader.pos;
+    uint64_t buf = reader.buf;
+    int count = reader.count;
+    const TableEntry* lookup = table.get();
     while (made < want) {
-      if (reader.Count() < kTableBits) reader.Refill();
+      if (count < kTableBits) BitReader::Refill(data, size, pos, buf, count);
       int node = 0;
-      if (reader.Count() >= kTableBits) {
-        const TableEntry& e = table[reader.Peek() >> (64 - kTableBits)];
-        if (e.length != 0) {
-          dst[made++] = static_cast<uint8_t>(e.target);
-          reader.Skip(e.length);
+      if (count >= kTableBits) {
+        const TableEntry e = lookup[buf >> (64 - kTableBits)];
+        const int length = e >> 12;
+        if (length != 0) {
+          dst[made++] = static_cast<uint8_t>(e);
+          buf <<= length;
+          count -= length;
           continue;
         }
-        reader.Skip(kTableBits);
-        node = e.target;
+        buf <<= kTableBits;
+        count -= kTableBits;
+        node = e & 0xFFF;
       }
       // Bit by bit: long codes, and the last bits of the input.
       for (;;) {
-        int bit;
-        if (!reader.Bit(bit)) {
-          ended = true;
-          break;
+        if (count == 0) {
+          BitReader::Refill(data, size, pos, buf, count);
+          if (count == 0) {
+            ended = true;
+            break;
+          }
         }
+        const int bit = static_cast<int>(buf >> 63);
+        buf <<= 1;
+        --count;
         node = bit ? nodes[node].right : nodes[node].left;
         if (IsLeaf(nodes[node])) break;
       }
       if (ended) break;
       dst[made++] = nodes[node].value;
     }
+    reader.pos = pos;
+    reader.buf = buf;
+    reader.count = count;
     out.resize(base + made);
     if (ended || capped) break;
     total -= std::min<uint32_t>(total, length);
-  }
+  } while (total > 0);
   if (intact) *intact = total == 0;
   return reader.Consumed();
 }

@@ -3,16 +3,12 @@
 #include "archive/byte_sink.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
 namespace quarry {
 namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
 
 // The dictionary as a trie: (code, next byte) -> the oldest code whose string
 // is code's string plus that byte. Every string's prefix one byte shorter is
@@ -33,25 +29,23 @@ public:
     codes_.reset(new uint16_t[slots_]);
     std::fill_n(keys_.get(), slots_, kEmpty);
   }
-  // Returns the child code or -1.
-  int Find(uint32_t code, uint8_t byte) const {
+  // Returns the child code or -1; on a miss, slot is where that key would go.
+  int Find(uint32_t code, uint8_t byte, uint32_t& slot) const {
     const uint32_t key = (code << 8) | byte;
-    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (slots_ - 1)) {
+    for (slot = Hash(key);; slot = (slot + 1) & (slots_ - 1)) {
       if (keys_[slot] == key) return codes_[slot];
       if (keys_[slot] == kEmpty) return -1;
     }
   }
   // Keeps an existing entry: a later duplicate string never replaces it.
   void Insert(uint32_t code, uint8_t byte, uint32_t child) {
-    const uint32_t key = (code << 8) | byte;
-    for (uint32_t slot = Hash(key);; slot = (slot + 1) & (slots_ - 1)) {
-      if (keys_[slot] == key) return;
-      if (keys_[slot] == kEmpty) {
-        keys_[slot] = key;
-        codes_[slot] = static_cast<uint16_t>(child);
-        return;
-      }
-    }
+    uint32_t slot;
+    if (Find(code, byte, slot) < 0) InsertAt(slot, code, byte, child);
+  }
+  // Fills the empty slot a missed Find returned for the same key.
+  void InsertAt(uint32_t slot, uint32_t code, uint8_t byte, uint32_t child) {
+    keys_[slot] = (code << 8) | byte;
+    codes_[slot] = static_cast<uint16_t>(child);
   }
 
 private:
@@ -64,12 +58,27 @@ private:
   std::unique_ptr<uint16_t[]> codes_;
 };
 
+// Every byte value, with spare bytes after them for whole-word copies.
+constexpr std::array<uint8_t, 256 + ByteSink::kSlack> kByteValues = [] {
+  std::array<uint8_t, 256 + ByteSink::kSlack> values{};
+  for (int i = 0; i < 256; ++i) values[i] = static_cast<uint8_t>(i);
+  return values;
+}();
+
 }  // namespace
 
 void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
-  out.reserve(out.size() + 3 + data.size());
-  out.push_back(kMethodLzw);
   const size_t count = data.size();
+  // Every code takes at least one input byte: the layer's size is bounded.
+  const size_t base = out.size();
+  out.resize(base + 1 + 2 * count + 2);
+  uint8_t* dst = out.data() + base;
+  *dst++ = kMethodLzw;
+  auto put = [&dst](uint32_t v) {
+    dst[0] = static_cast<uint8_t>(v);
+    dst[1] = static_cast<uint8_t>(v >> 8);
+    dst += 2;
+  };
   Trie trie(count);
   uint32_t next = 256;
   uint32_t storeFill = 256;  // index[next]: where the next string would start
@@ -80,87 +89,100 @@ void LzwEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
     m = std::min(m, count - q);
     uint32_t code = data[q];
     size_t best = 1;
+    uint32_t slot = 0;
+    bool missed = false;
     while (best < m) {
-      const int child = trie.Find(code, data[q + best]);
-      if (child < 0) break;
+      const int child = trie.Find(code, data[q + best], slot);
+      if (child < 0) {
+        missed = true;
+        break;
+      }
       code = static_cast<uint32_t>(child);
       ++best;
     }
     const bool reachedEnd = q + m >= count;
     if (!reachedEnd && next < kLzwMaxCodes && storeFill + best + 1 < kLzwStoreSize) {
-      trie.Insert(code, data[q + best], next);
+      // A miss already found the slot for exactly this string.
+      if (missed)
+        trie.InsertAt(slot, code, data[q + best], next);
+      else
+        trie.Insert(code, data[q + best], next);
       storeFill += static_cast<uint32_t>(best + 1);
       ++next;
     }
     pos = q + best;
     if (best + 1 > m) m = best + 1;
-    PutU16(out, code);
+    put(code);
   }
-  PutU16(out, kLzwEndCode);
+  put(kLzwEndCode);
+  out.resize(static_cast<size_t>(dst - out.data()));
 }
 
 size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
                  bool* intact) {
   if (intact) *intact = false;
-  // k codes define at most k - 1 strings, so short layers need only a small
-  // index; the store grows as strings are added. It always keeps spare bytes
-  // past its fill so strings can be moved as whole 16-byte words.
-  const size_t k = in.size() / 2;
-  const size_t indexSize = std::min<size_t>(kLzwMaxCodes, 256 + k) + 1;
-  constexpr size_t kSpare = 2 * ByteSink::kSlack;
-  std::unique_ptr<uint32_t[]> index(new uint32_t[indexSize]);
-  std::vector<uint8_t> store(std::min<size_t>(kLzwStoreSize, 4096) + kSpare);
-  for (uint32_t c = 0; c < 256; ++c) {
-    index[c] = c;
-    store[c] = static_cast<uint8_t>(c);
-  }
-  index[256] = 256;
-  uint32_t next = 256;
-  const uint8_t* src = in.data();
-  const size_t codes = k;
-  size_t read = 0;
-  ByteSink sink(out, limit);
-  auto emit = [&](uint32_t c) {
-    const uint32_t len = index[c + 1] - index[c];
-    if (!sink.Room(len)) return false;
-    sink.Append(store.data() + index[c], len);
-    return true;
-  };
+  const size_t codes = in.size() / 2;
   // The first code must be a single byte: a layer that starts with the end
   // code, or any code the empty dictionary lacks, decodes to nothing.
   if (codes == 0) return in.size();
-  uint32_t c = src[0] | (static_cast<uint32_t>(src[1]) << 8);
-  read = 1;
-  if (c >= next) {
+  const uint8_t* src = in.data();
+  auto codeAt = [src](size_t i) { return src[2 * i] | (static_cast<uint32_t>(src[2 * i + 1]) << 8); };
+  uint32_t c = codeAt(0);
+  if (c >= 256) {
     if (c >= kLzwMaxCodes && intact) *intact = true;
     return 2;
   }
-  if (!emit(c)) return 2;
-  uint32_t w = c;
+  // A string made by the decoder is always a piece of the output already
+  // written: the previous string plus the first byte written after it. So a
+  // code needs only the place and length of that piece, and the string store
+  // is kept as a count, for its limit alone. k codes define at most k - 1
+  // strings, which sizes the table.
+  // Each piece is one word (place in the low half, length in the high half),
+  // written and read whole so a read right after the write is forwarded.
+  // The single bytes are pieces of a constant table (marked by kConstant), so
+  // both kinds of code take the same path and choosing costs no branch.
+  constexpr uint64_t kConstant = uint64_t{1} << 63;
+  std::unique_ptr<uint64_t[]> pieces(new uint64_t[std::min<size_t>(kLzwMaxCodes, 256 + codes)]);
+  for (uint32_t b = 0; b < 256; ++b) pieces[b] = kConstant | (uint64_t{1} << 32) | b;
+  uint32_t next = 256;
+  uint32_t storeFill = 256;  // where the next string would start in the store
+  ByteSink sink(out, limit);
+  if (!sink.Room(1)) return 2;
+  sink.Put(static_cast<uint8_t>(c));
+  size_t wAt = 0;
+  uint32_t wLen = 1;
+  size_t read = 1;
   while (read < codes) {
-    c = src[2 * read] | (static_cast<uint32_t>(src[2 * read + 1]) << 8);
-    ++read;
+    c = codeAt(read++);
     if (c >= kLzwMaxCodes) {
       if (intact) *intact = true;
       break;
     }
     if (c > next) break;
-    const uint32_t wAt = index[w];
-    const uint32_t wLen = index[w + 1] - wAt;
-    if (next < kLzwMaxCodes && index[next] + wLen + 1 < kLzwStoreSize) {
-      const uint32_t at = index[next];
-      if (at + wLen + 1 + kSpare > store.size())
-        store.resize(std::min<size_t>(kLzwStoreSize, std::max<size_t>(2 * store.size(), at + wLen + 1)) + kSpare);
-      CopyWithSlack(store.data() + at, store.data() + wAt, wLen);
-      // A code equal to next names the string being built: w plus w's first byte.
-      store[at + wLen] = c < next ? store[index[c]] : store[wAt];
-      index[next + 1] = at + wLen + 1;
+    if (next < kLzwMaxCodes && storeFill + wLen + 1 < kLzwStoreSize) {
+      pieces[next] = wAt | (uint64_t{wLen + 1} << 32);
+      storeFill += wLen + 1;
       ++next;
     }
     // A code equal to next that could not be added is not in the dictionary.
     if (c >= next) break;
-    if (!emit(c)) break;
-    w = c;
+    wAt = sink.Written();
+    const uint64_t piece = pieces[c];
+    const uint32_t length = static_cast<uint32_t>(piece >> 32) & 0x7FFFFFFFu;
+    const uint32_t at = static_cast<uint32_t>(piece);
+    if (!sink.Room(length)) break;
+    uint8_t* dst = sink.Pointer();
+    const bool constant = (piece & kConstant) != 0;
+    const uint8_t* from = (constant ? kByteValues.data() : sink.Begin()) + at;
+    if (!constant && at + length > wAt) {
+      // The newest string read while it is written (a code equal to next):
+      // a forward byte copy repeats its first byte at the end.
+      for (uint32_t i = 0; i < length; ++i) dst[i] = from[i];
+    } else {
+      CopyWithSlack(dst, from, length);
+    }
+    sink.Advance(length);
+    wLen = length;
   }
   return std::min(in.size(), 2 * read);
 }
