@@ -144,11 +144,20 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   constexpr uint64_t kConstant = uint64_t{1} << 63;
   std::unique_ptr<uint64_t[]> pieces(new uint64_t[std::min<size_t>(kLzwMaxCodes, 256 + codes)]);
   for (uint32_t b = 0; b < 256; ++b) pieces[b] = kConstant | (uint64_t{1} << 32) | b;
+  uint64_t* const piece = pieces.get();
   uint32_t next = 256;
   uint32_t storeFill = 256;  // where the next string would start in the store
-  ByteSink sink(out, limit);
-  if (!sink.Room(1)) return 2;
-  sink.Put(static_cast<uint8_t>(c));
+  // The output window lives in locals: a byte written through a pointer may
+  // alias any field in memory, which would be read again after every write.
+  // It grows geometrically and keeps ByteSink::kSlack spare bytes for
+  // whole-word copies.
+  const size_t base = out.size();
+  size_t room = std::min(limit, std::max<size_t>(4096, 4 * in.size()));
+  if (room == 0) return 2;
+  out.resize(base + room + ByteSink::kSlack);
+  uint8_t* begin = out.data() + base;
+  begin[0] = static_cast<uint8_t>(c);
+  size_t length = 1;  // bytes written
   size_t wAt = 0;
   uint32_t wLen = 1;
   size_t read = 1;
@@ -160,30 +169,38 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
     }
     if (c > next) break;
     if (next < kLzwMaxCodes && storeFill + wLen + 1 < kLzwStoreSize) {
-      pieces[next] = wAt | (uint64_t{wLen + 1} << 32);
+      piece[next] = wAt | (uint64_t{wLen + 1} << 32);
       storeFill += wLen + 1;
       ++next;
     }
     // A code equal to next that could not be added is not in the dictionary.
     if (c >= next) break;
-    wAt = sink.Written();
-    const uint64_t piece = pieces[c];
-    const uint32_t length = static_cast<uint32_t>(piece >> 32) & 0x7FFFFFFFu;
-    const uint32_t at = static_cast<uint32_t>(piece);
-    if (!sink.Room(length)) break;
-    uint8_t* dst = sink.Pointer();
-    const bool constant = (piece & kConstant) != 0;
-    const uint8_t* from = (constant ? kByteValues.data() : sink.Begin()) + at;
-    if (!constant && at + length > wAt) {
+    const uint64_t p = piece[c];
+    const uint32_t n = static_cast<uint32_t>(p >> 32) & 0x7FFFFFFFu;
+    const uint32_t at = static_cast<uint32_t>(p);
+    if (n > room - length) {
+      if (n > limit - length) break;
+      room = std::min(limit, std::max(length + n, 2 * room));
+      out.resize(base + room + ByteSink::kSlack);
+      begin = out.data() + base;
+    }
+    uint8_t* dst = begin + length;
+    const bool constant = (p & kConstant) != 0;
+    const uint8_t* from = (constant ? kByteValues.data() : begin) + at;
+    if (!constant && at + n > length) {
       // The newest string read while it is written (a code equal to next):
       // a forward byte copy repeats its first byte at the end.
-      for (uint32_t i = 0; i < length; ++i) dst[i] = from[i];
+      for (uint32_t i = 0; i < n; ++i) dst[i] = from[i];
+    } else if (n <= 8) {
+      std::memcpy(dst, from, 8);
     } else {
-      CopyWithSlack(dst, from, length);
+      CopyWithSlack(dst, from, n);
     }
-    sink.Advance(length);
-    wLen = length;
+    wAt = length;
+    wLen = n;
+    length += n;
   }
+  out.resize(base + length);
   return std::min(in.size(), 2 * read);
 }
 
