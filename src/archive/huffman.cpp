@@ -167,10 +167,12 @@ void WriteTree(const std::array<EncNode, kNodeCount>& nodes, int node, BitWriter
 
 // ---- decoding ----
 
+// No initial values: the tree reader writes every field that is read later
+// as it allocates nodes, so the 512 nodes are not cleared for every block.
 struct DecNode {
-  uint16_t left = kNoNode;
-  uint16_t right = kNoNode;
-  uint8_t value = 0;
+  uint16_t left;
+  uint16_t right;
+  uint8_t value;
 };
 
 // MSB-first bit reader over a byte span. Whole bytes are loaded into a 64-bit
