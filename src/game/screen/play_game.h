@@ -14,6 +14,7 @@ class TMad;
 class TMaps;
 class TMusicCollection;
 class TWaveCollection;
+class TZrarFont;
 
 // What the loading sequence made and PlayGame draws and plays with. Any
 // pointer may be null: that part is then skipped (no logo, no text, silence).
@@ -23,6 +24,7 @@ struct GameContext {
   ColorFontTable ColorFonts{};
   TWaveCollection* Waves = nullptr;
   TMusicCollection* Music = nullptr;
+  TZrarFont* AntiFont = nullptr;       // speech bubbles of the end-of-pack scene
 };
 
 // Plays map mapIndex (0-based) of the pack until it is completed (true) or

@@ -19,7 +19,7 @@ TPlayScreen::TPlayScreen(GameContext& context, const TImageTable& table) : conte
   }
 }
 
-void TPlayScreen::AttemptStarted(TPlaySession& session) {
+void DrawPlayFrame(TMad* mainArchive) {
   FillBox(0, 0, 639, 479, 0, 0, 0);
   static const uint8_t kBandLevels[4] = {255, 191, 127, 63};
   for (int i = 0; i < 4; ++i) {
@@ -27,10 +27,14 @@ void TPlayScreen::AttemptStarted(TPlaySession& session) {
     FillBox(0, 47 - i, 639, 47 - i, level, level, level);
     FillBox(0, 432 + i, 639, 432 + i, level, level, level);
   }
-  if (context_.MainArchive) {
-    SurfacePtr logo = LoadImage("logolite.bmp", *context_.MainArchive);
+  if (mainArchive) {
+    SurfacePtr logo = LoadImage("logolite.bmp", *mainArchive);
     if (logo) BlitWhole(192, 8, logo.get());
   }
+}
+
+void TPlayScreen::AttemptStarted(TPlaySession& session) {
+  DrawPlayFrame(context_.MainArchive);
   FillBox(440, 442, 624, 469, 0, 0, 0);
   DrawColorText(context_.ColorFonts,
                 std::string("\0Map: \1", 7) + std::to_string(session.MapIndex() + 1), 624, 442, 2);

@@ -14,6 +14,12 @@
 namespace quarry {
 
 class TImageCollection;
+class TMad;
+
+// The play screen's frame, shared with the end-of-pack scene: the whole
+// screen black, the two grey bands and "logolite.bmp" at (192, 8) (skipped
+// without an archive).
+void DrawPlayFrame(TMad* mainArchive);
 
 // The cave's view of a collection: its names and sizes in its order, and the
 // global variant table (graphics/variant_table.h).
