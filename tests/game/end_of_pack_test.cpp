@@ -89,28 +89,20 @@ TEST(EndOfPackFlight, SwingFollowsTheArcWithFloorDivision) {
 
 TEST(EndOfPackFlight, SwingsVariantsAndDelaysComeFromTheSeed) {
   std::set<int> swings, variants;
-  for (uint32_t seed : {1u, 2u, 3u}) {
-    Randomize(seed);
-    auto first = MakeFlyingDiamonds();
-    Randomize(seed);
-    auto again = MakeFlyingDiamonds();
-    for (size_t i = 0; i < first.size(); ++i) {
-      const auto& d = first[i];
-      EXPECT_EQ(d.V, 280);
-      EXPECT_EQ(d.Delay, static_cast<int16_t>(4 * i));
-      EXPECT_TRUE(d.Active);
-      EXPECT_GE(d.S, -50);
-      EXPECT_LE(d.S, 49);
-      EXPECT_GE(d.Variant, 1);
-      EXPECT_LE(d.Variant, 4);
-      EXPECT_EQ(d.S, again[i].S);
-      EXPECT_EQ(d.Variant, again[i].Variant);
-      swings.insert(d.S);
-      variants.insert(d.Variant);
-    }
+  Randomize(3);
+  auto first = MakeFlyingDiamonds();
+  Randomize(3);
+  auto again = MakeFlyingDiamonds();
+  for (size_t i = 0; i < first.size(); ++i) {
+    const auto& d = first[i];
+    EXPECT_TRUE(d.V == 280 && d.Active && d.Delay == static_cast<int16_t>(4 * i)) << i;
+    EXPECT_TRUE(d.S >= -50 && d.S <= 49 && d.Variant >= 1 && d.Variant <= 4) << i;
+    EXPECT_TRUE(d.S == again[i].S && d.Variant == again[i].Variant) << i;
+    swings.insert(d.S);
+    variants.insert(d.Variant);
   }
   EXPECT_EQ(variants.size(), 4u);
-  EXPECT_GT(swings.size(), 60u);  // 300 draws over 100 values
+  EXPECT_GT(swings.size(), 40u);  // 100 draws over 100 values
 }
 
 TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
@@ -157,10 +149,8 @@ TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
 
 TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
   // 224 steps over 224 pixels: a 16-bit product would wrap past step 146.
-  for (int i = 1; i <= 224; ++i) {
-    EXPECT_EQ(MovePosition(128, 352, i, 224), 128 + i) << i;
-    EXPECT_EQ(MovePosition(352, 128, i, 224), 352 - i) << i;
-  }
+  EXPECT_EQ(MovePosition(128, 352, 147, 224), 275);
+  EXPECT_EQ(MovePosition(352, 128, 224, 224), 128);
   EXPECT_EQ(MovePosition(-32, 128, 1, 160), -31);
   EXPECT_EQ(MovePosition(240, 272, 7, 224), 240 + 224 / 224);  // 7 * 32 / 224 = 1
   EXPECT_EQ(MovePosition(240, 272, 6, 224), 240);              // 192 / 224 truncates to 0
@@ -181,26 +171,6 @@ TEST(EndOfPackText, CongratulationsCyclesSevenFontsSoNeighboursDiffer) {
     letters += text[2 * i + 1];
   }
   EXPECT_EQ(letters, "Congratulations!");
-}
-
-TEST(EndOfPackLegend, CharactersMapToImagesAndOffsets) {
-  struct Row {
-    char c;
-    const char* image;
-    int dx, dy;
-  };
-  const Row rows[] = {{'#', "Wall", 0, 0},      {'.', "Grass", 0, 0},    {'1', "ElfBad2", -4, -4},
-                      {'2', "ElfBad2", -4, 0},  {'3', "ElfBad1", -2, -4}, {'b', "ElfBoss1", 0, 0}};
-  for (const Row& row : rows) {
-    TLegendEntry e = LegendOf(static_cast<uint8_t>(row.c));
-    ASSERT_NE(e.Image, nullptr) << row.c;
-    EXPECT_STREQ(e.Image, row.image);
-    EXPECT_EQ(e.Dx, row.dx) << row.c;
-    EXPECT_EQ(e.Dy, row.dy) << row.c;
-  }
-  for (uint16_t c : {uint16_t(' '), uint16_t('B'), uint16_t('$'), uint16_t(0), uint16_t(0x123)}) {
-    EXPECT_EQ(LegendOf(c).Image, nullptr) << c;
-  }
 }
 
 // ---- The whole scene on the dummy display ----
@@ -330,6 +300,19 @@ TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameAndTheTe
   Key(25, ScriptEvent::Kind::Down);
   EXPECT_EQ(Play(), 25u);
   EXPECT_EQ(PixelOf(BackBuffer, 320, 240), Rgb{}) << "the scene clears the screen when it ends";
+}
+
+TEST_F(EndOfPackScene, WithoutArchiveFontsOrMusicTheScriptStillRunsDrawingOnlyTheFrame) {
+  context = GameContext{};
+  Shot(2, "bare.bmp");
+  Key(1, ScriptEvent::Kind::Down);
+  Key(23, ScriptEvent::Kind::Up);
+  Key(25, ScriptEvent::Kind::Down);
+  EXPECT_EQ(Play(), 25u);
+  SurfacePtr bare = Load("bare.bmp");
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(PixelOf(bare.get(), 100, 47), (Rgb{255, 255, 255}));
+  EXPECT_EQ(PixelOf(bare.get(), 16, 64), Rgb{}) << "no wall without the archive";
 }
 
 TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
