@@ -17,6 +17,7 @@
 #include "graphics/image_loader.h"
 #include "graphics/zr_sdl.h"
 #include "graphics/zrar_font.h"
+#include "widgets/widget_fonts.h"
 
 namespace quarry {
 
@@ -108,6 +109,11 @@ void StartGame() {
     ColorFonts[i] = std::make_unique<TBMPFont>("font", *MainArchive, kFontColors[i].r, kFontColors[i].g,
                                                kFontColors[i].b);
   for (auto& font : ColorFonts) font->SetColorKey(0, 0, 0);
+  {
+    ColorFontTable table{};
+    for (int i = 0; i < kColorFontCount; ++i) table[i] = ColorFonts[i].get();
+    SetWidgetFonts(table);
+  }
 
   // Widgets find their fonts and keys at fixed addresses.
   for (uint32_t i = 0; i < 4; ++i) {
@@ -158,6 +164,7 @@ void ShowIntro() {
 }
 
 void EndGame() {
+  SetWidgetFonts({});
   for (auto& font : ColorFonts) font.reset();
   AntiFont.reset();
   MusicCollection.reset();

@@ -116,13 +116,13 @@ TEST(ProgramRun, MissingMemberEndsWithCode3AfterTheArchivesOpened) {
   ExpectClosingLines(LogLines(dir));
 }
 
-TEST(ProgramRun, IntroRunsOnTheVirtualClockAndLeavingTheMapEndsNormally) {
+TEST(ProgramRun, IntroRunsOnTheVirtualClockAndEscapeInThePlayerMenuEndsNormally) {
   fs::path dir = FreshDir("escape");
   GameData(dir);
   // 240 black frames, the loading fades, then the intro's holds: 120 + 420 +
   // 420 pumped frames. The second logo is on screen from pump 840 or so; the
-  // first map starts at pump 1201 and F10 leaves it.
-  WriteFile(dir / "s.txt", "1000 shot frame.bmp\n1300 press f10\n");
+  // player menu follows, and Escape there ends the run.
+  WriteFile(dir / "s.txt", "1000 shot frame.bmp\n1300 press esc\n");
   auto r = RunProgram(QUARRY_EXE, dir, {"--script", "s.txt", "--virtual-clock", "--windowed"}, kHeadless);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   std::string bmp = ReadFile(dir / "frame.bmp");

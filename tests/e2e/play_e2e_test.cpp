@@ -1,10 +1,12 @@
-// The real game with the built data: the intro, then the first map played
-// from its solution, completed on the tick the verifier names.
+// The real game with the built data: the intro and the menus, then the first
+// map played from its solution, completed on the tick the verifier names.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
 
+#include "menu_script.h"
+#include "players/players.h"
 #include "run_program.h"
 
 namespace quarry::e2e {
@@ -14,10 +16,6 @@ namespace fs = std::filesystem;
 
 const std::map<std::string, std::string> kHeadless = {{"SDL_VIDEODRIVER", "dummy"},
                                                       {"SDL_AUDIODRIVER", "dummy"}};
-
-// The intro and loading waits pump 240 + 120 + 420 + 420 times before the
-// first map's first frame.
-constexpr int kFirstMapPump = 1201;
 
 void GameData(const fs::path& dir) {
   for (const auto& entry : fs::directory_iterator(QUARRY_RUN_DIR))
@@ -46,12 +44,13 @@ protected:
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     return r.out;
   }
-  // The script that plays the solution in the game, then leaves the next map.
+  // The script that goes through the menus, plays the solution, and quits
+  // from the map menu it returns to.
   std::string GameScript(const std::string& extra) {
     auto r = RunProgram(QUARRY_REPLAY, dir,
                         {"--to-script", "--first-pump", std::to_string(kFirstMapPump), "sol.txt"}, {});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    return r.out + extra + "+600 press f10\n";
+    return MenuToFirstMap() + r.out + extra + "+600 press esc\n";
   }
 };
 
@@ -62,11 +61,17 @@ TEST_F(PlayFirstMap, GameCompletesOnTheVerifiersTick) {
     ASSERT_TRUE(std::regex_search(verdict, m, std::regex("completed at tick ([0-9]+)"))) << verdict;
     std::string tick = m[1];
     WriteFile(dir / "s.txt", GameScript(""));
+    fs::remove(dir / "players.dat");  // a new player every time
     auto r = RunProgram(QUARRY_EXE, dir, {"--virtual-clock", "--seed", seed, "--script", "s.txt"}, kHeadless);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     std::string log = ReadFile(dir / "quarry.log");
     EXPECT_NE(log.find("(GAME, PlayGame) Map completed at tick " + tick + "\r\n"), std::string::npos)
         << "seed " << seed << ", verifier: " << verdict;
+    // The completed map is green and the menu opened the fourth one.
+    TPlayers players;
+    players.Load((dir / "players.dat").string());
+    const uint8_t expected[] = {kMapCompleted, kMapOpen, kMapOpen, kMapOpen, kMapLocked};
+    for (uint8_t map = 0; map < 5; ++map) EXPECT_EQ(players.GetMapState(0, 0, map), expected[map]) << int{map};
   }
 }
 
@@ -77,6 +82,7 @@ TEST_F(PlayFirstMap, SameSeedAndScriptGiveIdenticalScreenshots) {
   WriteFile(dir / "s.txt", GameScript(shots));
   std::string first[2], second[2];
   for (auto* run : {first, second}) {
+    fs::remove(dir / "players.dat");
     auto r = RunProgram(QUARRY_EXE, dir, {"--virtual-clock", "--seed", "9", "--script", "s.txt"}, kHeadless);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     run[0] = ReadFile(dir / "a.bmp");
