@@ -2,13 +2,9 @@
 // filled as the loading sequence fills it, and seven solid test fonts.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "app/control_memory.h"
 #include "app/frame.h"
@@ -23,18 +19,14 @@
 
 namespace quarry::test {
 
-constexpr int kFontHeight = 10;
-constexpr int kGlyphWidth = 4;  // every printable glyph is a solid 4 x 10 block, spacing 1
+using RGB = std::array<uint16_t, 3>;
+constexpr int kFontHeight = 10, kGlyphWidth = 4;  // every printable glyph is a solid 4 x 10 block, spacing 1
 // Ink of test font n: (n + 1) * 0x20 in red, 0xFE green, 0 blue after the tint's rounding.
 inline uint32_t Ink(int n) { return uint32_t((n + 1) * 0x20 * 255 >> 8) << 16 | 0xFE00; }
-
 // An INI text with LF line ends as CR LF, as the data build packs it.
 inline std::string WithCrLf(const std::string& text) {
   std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
+  for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
   return out;
 }
 
@@ -53,12 +45,9 @@ protected:
     for (uint32_t i = 0; i < 4; ++i) ControlMemory->Store(i * 4, &i, 4);
     const uint16_t keys[] = {kKeyUp, kKeyDown, kKeyReturn, kKeySpace, kKeyEscape, kKeyDelete};
     for (uint32_t i = 0; i < 6; ++i) ControlMemory->StoreWord(16 + 2 * i, keys[i]);
-
-    std::vector<uint8_t> gsd = {8, 0, kFontHeight, 0};
+    std::vector<uint8_t> gsd = {8, 0, kFontHeight, 0}, bmf;
     gsd.resize(4 + 8 * kFontHeight, 255);
-    std::vector<uint8_t> bmf;
-    for (int c = 33; c < 127; ++c)
-      bmf.insert(bmf.end(), {uint8_t(c), 0, 0, 0, 0, kGlyphWidth - 1, 0, kFontHeight - 1, 0});
+    for (int c = 33; c < 127; ++c) bmf.insert(bmf.end(), {uint8_t(c), 0, 0, 0, 0, kGlyphWidth - 1, 0, kFontHeight - 1, 0});
     ColorFontTable table{};
     for (int n = 0; n < 7; ++n) {
       TMemoryStream g(gsd.data(), gsd.size()), b(bmf.data(), bmf.size());
@@ -85,8 +74,7 @@ protected:
     const std::string bytes = WithCrLf(text);
     return std::make_unique<TMemoryStream>(bytes.data(), bytes.size());
   }
-  // Key events for the coming pumps: each entry is pressed at pump
-  // (now + at) and, when up > 0, released at pump (now + up).
+  // Key events: each is pressed at pump (now + at) and, when up > 0, released at pump (now + up).
   struct Stroke {
     uint32_t at;
     uint16_t key;
@@ -100,8 +88,7 @@ protected:
       events.push_back({now + s.at, ScriptEvent::Kind::Down, s.key, s.shift, {}});
       if (s.up) events.push_back({now + s.up, ScriptEvent::Kind::Up, s.key, s.shift, {}});
     }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.pump < b.pump; });
+    std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.pump < b.pump; });
     SetInputScript(events);
   }
 
