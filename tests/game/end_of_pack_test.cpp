@@ -1,14 +1,15 @@
 // The end-of-pack scene: its flight and walk state stepped frame by frame,
 // and the whole scene played on the dummy video driver with the built
-// quarry.mad, a virtual clock and scripted keys, its frames saved as
-// screenshots at chosen frames.
+// quarry.mad, a virtual clock and scripted keys, frames saved as screenshots.
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "app/frame.h"
 #include "app/script.h"
@@ -31,25 +32,25 @@ namespace {
 
 // ---- The state, stepped without a display ----
 
-TEST(EndOfPackFlight, TableRisesFromZeroToFullSwingAndBackSymmetrically) {
-  const auto& a = FlightTable();
-  EXPECT_EQ(a[0], 0);
-  EXPECT_EQ(a[96], 0);
-  EXPECT_EQ(a[48], 255);
-  EXPECT_EQ(a[1], 8);     // 255 * sin(pi / 96) = 8.34
-  EXPECT_EQ(a[24], 180);  // 255 * sin(pi / 4) = 180.3
-  EXPECT_EQ(a[12], 98);   // 255 * sin(pi / 8) = 97.6
-  for (int i = 0; i <= 96; ++i) EXPECT_EQ(a[i], a[96 - i]) << i;
-  for (int i = 0; i < 48; ++i) EXPECT_LE(a[i], a[i + 1]) << i;
-}
-
-TEST(EndOfPackFlight, HundredDiamondsFlyFor492FramesEachRisingFrom279To184) {
+TEST(EndOfPackFlight, HundredSeededDiamondsFlyFor492FramesEachRisingFrom279To184) {
   Randomize(5);
   auto diamonds = MakeFlyingDiamonds();
+  Randomize(5);
+  const auto again = MakeFlyingDiamonds();
   ASSERT_EQ(diamonds.size(), 100u);
+  std::set<int> swings, variants;
+  for (size_t i = 0; i < diamonds.size(); ++i) {
+    const auto& d = diamonds[i];
+    EXPECT_TRUE(d.V == 280 && d.Active && d.Delay == static_cast<int16_t>(4 * i)) << i;
+    EXPECT_TRUE(d.S >= -50 && d.S <= 49 && d.Variant >= 1 && d.Variant <= 4 && d.S == again[i].S &&
+                d.Variant == again[i].Variant) << "in range, same seed same flight " << i;
+    swings.insert(d.S);
+    variants.insert(d.Variant);
+  }
+  EXPECT_EQ(variants.size(), 4u);
+  EXPECT_GT(swings.size(), 40u);  // 100 draws over 100 values
   std::vector<std::vector<int>> heights;  // per frame, the heights drawn
-  bool flying = true;
-  while (flying && heights.size() < 1000) {
+  for (bool flying = true; flying && heights.size() < 1000;) {
     heights.emplace_back();
     flying = StepFlight(diamonds, [&](int, int y, int) { heights.back().push_back(y); });
   }
@@ -59,142 +60,86 @@ TEST(EndOfPackFlight, HundredDiamondsFlyFor492FramesEachRisingFrom279To184) {
   EXPECT_EQ(draws, 100u * 96);
   EXPECT_EQ(heights[0], std::vector<int>{279});
   EXPECT_EQ(heights[4], (std::vector<int>{275, 279})) << "the second starts on the fifth frame";
-  EXPECT_EQ(heights[95].size(), 24u);
-  EXPECT_EQ(heights[95].front(), 184);
+  EXPECT_TRUE(heights[95].size() == 24 && heights[95].front() == 184);
   EXPECT_EQ(heights[96].size(), 24u) << "the first has landed, the 25th starts";
   EXPECT_EQ(heights.back(), std::vector<int>{184});
   for (const auto& d : diamonds) EXPECT_FALSE(d.Active);
 }
 
-TEST(EndOfPackFlight, SwingFollowsTheArcWithFloorDivision) {
-  TFlyingDiamond d;
-  for (int v = 184; v <= 280; ++v) {
-    d.V = static_cast<int16_t>(v);
-    d.S = 0;
-    EXPECT_EQ(DiamondX(d), 360) << "s = 0 rises straight up";
+TEST(EndOfPackFlight, SwingFollowsASymmetricArcWithFloorDivision) {
+  const auto& a = FlightTable();
+  // 255 * sin(pi * i / 96), rounded: catches a wrong period or truncation.
+  for (auto [i, v] : {std::pair{0, 0}, {96, 0}, {48, 255}, {1, 8}, {24, 180}, {12, 98}}) EXPECT_EQ(a[i], v) << i;
+  for (int i = 0; i <= 96; ++i) EXPECT_EQ(a[i], a[96 - i]) << i;
+  for (int i = 0; i < 48; ++i) EXPECT_LE(a[i], a[i + 1]) << i;
+  // {S, V, x}: x = 360 + floor(S * arc / 256); truncation would give 360 for S = -1.
+  const int cases[][3] = {{0, 184, 360},  {0, 232, 360},  {0, 280, 360},   {-50, 232, 310},
+                          {49, 232, 408}, {-1, 232, 359}, {-50, 184, 360}, {-50, 280, 360}};
+  for (const auto& c : cases) {
+    TFlyingDiamond d;
+    d.S = static_cast<int16_t>(c[0]);
+    d.V = static_cast<int16_t>(c[1]);
+    EXPECT_EQ(DiamondX(d), c[2]) << c[0] << "," << c[1];
   }
-  d.S = -50;
-  d.V = 232;
-  EXPECT_EQ(DiamondX(d), 310);  // floor(-50 * 255 / 256) = -50
-  d.S = 49;
-  EXPECT_EQ(DiamondX(d), 408);  // floor(49 * 255 / 256) = 48
-  d.S = -1;
-  EXPECT_EQ(DiamondX(d), 359) << "truncation would give 360";
-  d.S = -50;
-  for (int v : {184, 280}) {
-    d.V = static_cast<int16_t>(v);
-    EXPECT_EQ(DiamondX(d), 360) << v;
-  }
-}
-
-TEST(EndOfPackFlight, SwingsVariantsAndDelaysComeFromTheSeed) {
-  std::set<int> swings, variants;
-  Randomize(3);
-  auto first = MakeFlyingDiamonds();
-  Randomize(3);
-  auto again = MakeFlyingDiamonds();
-  for (size_t i = 0; i < first.size(); ++i) {
-    const auto& d = first[i];
-    EXPECT_TRUE(d.V == 280 && d.Active && d.Delay == static_cast<int16_t>(4 * i)) << i;
-    EXPECT_TRUE(d.S >= -50 && d.S <= 49 && d.Variant >= 1 && d.Variant <= 4) << i;
-    EXPECT_TRUE(d.S == again[i].S && d.Variant == again[i].Variant) << i;
-    swings.insert(d.S);
-    variants.insert(d.Variant);
-  }
-  EXPECT_EQ(variants.size(), 4u);
-  EXPECT_GT(swings.size(), 40u);  // 100 draws over 100 values
 }
 
 TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
   Randomize(9);
   auto walkers = MakeFamily();
   ASSERT_EQ(walkers.size(), 16u);
-  EXPECT_EQ(walkers[0].Image, "ElfMrs2");
-  EXPECT_EQ(walkers[0].Y, 304);
-  EXPECT_EQ(walkers[0].Delay, 0);
+  auto floorY = [](size_t i) { return i == 0 ? 304 : 312; };
+  EXPECT_TRUE(walkers[0].Image == "ElfMrs2" && walkers[0].Y == 304 && walkers[0].Delay == 0);
   for (int i = 1; i < 16; ++i) {
-    const std::string& image = walkers[i].Image;
-    ASSERT_EQ(image.size(), 8u) << image;
-    EXPECT_EQ(image.substr(0, 6), "ElfKid");
-    EXPECT_TRUE(image[6] >= 'A' && image[6] <= 'D') << image;
-    EXPECT_EQ(image[7], '2');
-    EXPECT_EQ(walkers[i].Y, 312);
-    EXPECT_EQ(walkers[i].Delay, 10 * i + 8);
+    const std::string& im = walkers[i].Image;
+    EXPECT_TRUE(im.size() == 8 && im.starts_with("ElfKid") && im[6] >= 'A' && im[6] <= 'D' && im[7] == '2') << im;
+    EXPECT_TRUE(walkers[i].Y == 312 && walkers[i].Delay == 10 * i + 8) << i;
   }
   std::vector<int> steps(16, 0);
   std::vector<TWalker> last(16);
   int frames = 0;
-  bool walking = true;
-  while (walking && frames < 1000) {
-    ++frames;
+  for (bool walking = true; walking && frames < 1000; ++frames) {
     walking = StepFamily(walkers, [&](const TWalker& w) {
       size_t i = static_cast<size_t>(&w - walkers.data());
       ++steps[i];
-      if (w.X == 256) {
-        EXPECT_EQ(w.Y, (i == 0 ? 304 : 312) - 64) << "top of the slope, walker " << i;
-      }
-      if (w.X == 320) {
-        EXPECT_EQ(w.Y, i == 0 ? 304 : 312) << "foot of the slope, walker " << i;
+      if (w.X == 256 || w.X == 320) {  // top and foot of the slope
+        EXPECT_EQ(w.Y, floorY(i) - (w.X == 256 ? 64 : 0)) << "walker " << i << " at " << w.X;
       }
       last[i] = w;
     });
   }
   EXPECT_EQ(frames, 158 + 336);
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_EQ(steps[i], 336) << i;
-    EXPECT_EQ(last[i].X, -32) << i;
-    EXPECT_EQ(last[i].Y, (i == 0 ? 304 : 312) - 64) << i;
-  }
+  for (size_t i = 0; i < 16; ++i) EXPECT_TRUE(steps[i] == 336 && last[i].X == -32 && last[i].Y == floorY(i) - 64) << i;
 }
 
 TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
-  // 224 steps over 224 pixels: a 16-bit product would wrap past step 146.
-  EXPECT_EQ(MovePosition(128, 352, 147, 224), 275);
-  EXPECT_EQ(MovePosition(352, 128, 224, 224), 128);
-  EXPECT_EQ(MovePosition(-32, 128, 1, 160), -31);
-  EXPECT_EQ(MovePosition(240, 272, 7, 224), 240 + 224 / 224);  // 7 * 32 / 224 = 1
-  EXPECT_EQ(MovePosition(240, 272, 6, 224), 240);              // 192 / 224 truncates to 0
-  EXPECT_EQ(MovePosition(0, -3, 1, 2), -1);                    // -1.5 towards zero
-  EXPECT_EQ(MovePosition(414, 572, 158, 158), 572);
+  // {from, to, step, steps, want}. 224 steps over 224 pixels: a 16-bit
+  // product would wrap past step 146; 192 / 224 and -1.5 truncate to zero.
+  const int cases[][5] = {{128, 352, 147, 224, 275}, {352, 128, 224, 224, 128}, {-32, 128, 1, 160, -31},
+                          {240, 272, 7, 224, 241},   {240, 272, 6, 224, 240},   {0, -3, 1, 2, -1},
+                          {414, 572, 158, 158, 572}};
+  for (const auto& c : cases) EXPECT_EQ(MovePosition(c[0], c[1], c[2], c[3]), c[4]) << c[0] << "->" << c[1] << " " << c[2];
 }
 
-TEST(EndOfPackText, CongratulationsCyclesSevenFontsSoNeighboursDiffer) {
-  const std::string text = CongratulationsText();
-  ASSERT_EQ(text.size(), 32u);
-  const int expected[7] = {1, 4, 0, 5, 2, 3, 6};
-  std::string letters;
-  for (size_t i = 0; i < 16; ++i) {
-    EXPECT_EQ(text[2 * i], expected[i % 7]) << i;
-    if (i > 0) {
-      EXPECT_NE(text[2 * i], text[2 * i - 2]);
-    }
-    letters += text[2 * i + 1];
-  }
-  EXPECT_EQ(letters, "Congratulations!");
+const int kFontOrder[7] = {1, 4, 0, 5, 2, 3, 6};  // neighbouring letters never share a font
+
+TEST(EndOfPackText, CongratulationsCyclesSevenFonts) {
+  std::string want;  // font number, letter, font number, letter...
+  for (int i = 0; i < 16; ++i) want += {char(kFontOrder[i % 7]), "Congratulations!"[i]};
+  EXPECT_EQ(CongratulationsText(), want);
 }
 
 // ---- The whole scene on the dummy display ----
 
 const std::filesystem::path kRunDir = QUARRY_RUN_DIR;
-
-// Colours whose set of non-zero channels tells the font apart even where a
-// glyph's edge is dimmed.
-constexpr uint8_t kFontColours[7][3] = {{0, 0, 255},   {255, 0, 0},     {0, 255, 0},    {255, 0, 255},
-                                        {0, 255, 255}, {255, 255, 0}, {255, 255, 255}};
-int ChannelPattern(uint8_t r, uint8_t g, uint8_t b) { return (r ? 4 : 0) | (g ? 2 : 0) | (b ? 1 : 0); }
-
-struct Rgb {
-  uint8_t r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-  bool Black() const { return r == 0 && g == 0 && b == 0; }
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-  return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
-}
-Rgb PixelOf(SDL_Surface* s, int x, int y) {
-  Rgb c;
-  GetPixelRGB(s, x, y, c.r, c.g, c.b);
-  return c;
+// Colours (0xRRGGBB) whose set of non-zero channels tells the font apart even
+// where a glyph's edge is dimmed.
+constexpr uint32_t kFontColours[7] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF00FF, 0x00FFFF, 0xFFFF00, 0xFFFFFF};
+constexpr uint32_t kWhite = 0xFFFFFF;
+int ChannelPattern(uint32_t c) { return (c & 0xFF0000 ? 4 : 0) | (c & 0xFF00 ? 2 : 0) | (c & 0xFF ? 1 : 0); }
+uint32_t Px(SDL_Surface* s, int x, int y) {
+  uint8_t r, g, b;
+  GetPixelRGB(s, x, y, r, g, b);
+  return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
 }
 
 class EndOfPackScene : public ::testing::Test {
@@ -208,8 +153,8 @@ protected:
     ClearKeys();
     archive = std::make_unique<TMad>((kRunDir / "quarry.mad").string());
     for (int i = 0; i < 7; ++i) {
-      fonts[i] = std::make_unique<TBMPFont>("font", *archive, kFontColours[i][0], kFontColours[i][1],
-                                            kFontColours[i][2]);
+      const uint32_t c = kFontColours[i];
+      fonts[i] = std::make_unique<TBMPFont>("font", *archive, c >> 16, (c >> 8) & 255, c & 255);
       fonts[i]->SetColorKey(0, 0, 0);
       context.ColorFonts[i] = fonts[i].get();
     }
@@ -232,25 +177,20 @@ protected:
     CloseTestDisplay();
   }
 
-  // Pumps are counted from the scene's first frame.
-  void Key(uint32_t pump, ScriptEvent::Kind kind) {
-    ScriptEvent e;
-    e.pump = base + pump;
-    e.kind = kind;
-    e.key = kKeySpace;
-    events.push_back(e);
+  // Pumps are counted from the scene's first frame; a Shot saves `file`.
+  void Event(uint32_t pump, ScriptEvent::Kind kind, const std::string& file = "") {
+    events.push_back({base + pump, kind, kKeySpace, false, file.empty() ? "" : dir / file});
   }
-  void Shot(uint32_t pump, const std::string& name) {
-    ScriptEvent e;
-    e.pump = base + pump;
-    e.kind = ScriptEvent::Kind::Shot;
-    e.file = dir / name;
-    events.push_back(e);
+  // Space held from the first frame ends each of the 20 one-frame building
+  // blocks at once; the closing text starts at frame 21 and wants a new press.
+  void SpaceFromTheStart() {
+    Event(1, ScriptEvent::Kind::Down);
+    Event(23, ScriptEvent::Kind::Up);
+    Event(25, ScriptEvent::Kind::Down);
   }
   // Runs the scene; returns the number of frames (event pumps) it took.
   uint32_t Play() {
-    std::stable_sort(events.begin(), events.end(),
-                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.pump < b.pump; });
+    std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.pump < b.pump; });
     SetInputScript(events);
     PlayEndOfPack(context);
     return PumpCount() - base;
@@ -258,25 +198,20 @@ protected:
   // The shot in the BackBuffer's format, so pixels read back as drawn.
   SurfacePtr Load(const std::string& name) {
     SurfacePtr file(SDL_LoadBMP((dir / name).c_str()));
-    EXPECT_TRUE(file) << name;
-    if (!file) return file;
-    SurfacePtr s(SDL_ConvertSurface(file.get(), BackBuffer->format, 0));
-    EXPECT_TRUE(s) << name;
-    return s;
+    return SurfacePtr(file ? SDL_ConvertSurface(file.get(), BackBuffer->format, 0) : nullptr);
   }
   // Every non-black pixel of the image drawn at (x, y), within the box the
   // later drawings leave alone, shows on the shot unchanged.
-  void ExpectImageAt(SDL_Surface* shot, const std::string& name, int x, int y, int maxX = 639,
-                     int maxY = 479) {
+  void ExpectImageAt(SDL_Surface* shot, const std::string& name, int x, int y, int maxX = 639, int maxY = 479) {
     SDL_Surface* image = images->Find(name);
     ASSERT_NE(image, nullptr) << name;
     int compared = 0;
     for (int iy = 0; iy < image->h; ++iy) {
       for (int ix = 0; ix < image->w; ++ix) {
-        int px = x + ix, py = y + iy;
-        Rgb want = PixelOf(image, ix, iy);
-        if (want.Black() || px < 0 || py < 0 || px > maxX || py > maxY) continue;
-        ASSERT_EQ(PixelOf(shot, px, py), want) << name << " pixel " << ix << "," << iy << " at " << px << "," << py;
+        const int px = x + ix, py = y + iy;
+        const uint32_t want = Px(image, ix, iy);
+        if (want == 0 || px < 0 || py < 0 || px > maxX || py > maxY) continue;
+        ASSERT_EQ(Px(shot, px, py), want) << name << " pixel " << ix << "," << iy << " at " << px << "," << py;
         ++compared;
       }
     }
@@ -294,25 +229,20 @@ protected:
 };
 
 TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameAndTheTextWantsANewPress) {
-  // 20 building blocks of one frame each; the closing text starts at frame 21.
-  Key(1, ScriptEvent::Kind::Down);
-  Key(23, ScriptEvent::Kind::Up);
-  Key(25, ScriptEvent::Kind::Down);
+  SpaceFromTheStart();
   EXPECT_EQ(Play(), 25u);
-  EXPECT_EQ(PixelOf(BackBuffer, 320, 240), Rgb{}) << "the scene clears the screen when it ends";
+  EXPECT_EQ(Px(BackBuffer, 320, 240), 0u) << "the scene clears the screen when it ends";
 }
 
 TEST_F(EndOfPackScene, WithoutArchiveFontsOrMusicTheScriptStillRunsDrawingOnlyTheFrame) {
   context = GameContext{};
-  Shot(2, "bare.bmp");
-  Key(1, ScriptEvent::Kind::Down);
-  Key(23, ScriptEvent::Kind::Up);
-  Key(25, ScriptEvent::Kind::Down);
+  Event(2, ScriptEvent::Kind::Shot, "bare.bmp");
+  SpaceFromTheStart();
   EXPECT_EQ(Play(), 25u);
   SurfacePtr bare = Load("bare.bmp");
   ASSERT_TRUE(bare);
-  EXPECT_EQ(PixelOf(bare.get(), 100, 47), (Rgb{255, 255, 255}));
-  EXPECT_EQ(PixelOf(bare.get(), 16, 64), Rgb{}) << "no wall without the archive";
+  EXPECT_EQ(Px(bare.get(), 100, 47), kWhite);
+  EXPECT_EQ(Px(bare.get(), 16, 64), 0u) << "no wall without the archive";
 }
 
 TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
@@ -320,123 +250,95 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   // the flight 492 (frames 1615..2106), 120, 420, 15, 300, the guard 158 + 30
   // and 15, the walk 494 (frames 3165..3658), 60, walk out 384, 120: 4222.
   const uint32_t seed = 77;
-  Shot(1, "background.bmp");
-  Shot(480, "bubble.bmp");
-  Shot(2106, "lastdiamond.bmp");
-  Shot(3164 + 236, "family.bmp");
-  Shot(4223, "closing.bmp");
-  Key(4230, ScriptEvent::Kind::Down);
+  const std::pair<uint32_t, const char*> shots[] = {
+      {1, "background"}, {480, "bubble"}, {2106, "last"}, {3164 + 236, "family"}, {4223, "closing"}};
+  for (auto [pump, name] : shots) Event(pump, ScriptEvent::Kind::Shot, name + std::string(".bmp"));
+  Event(4230, ScriptEvent::Kind::Down);
   Randomize(seed);
   ASSERT_EQ(Play(), 4230u);
+  std::map<std::string, SurfacePtr> shot;
+  for (auto [pump, name] : shots) ASSERT_TRUE(shot[name] = Load(name + std::string(".bmp"))) << name;
 
   // The background: bands, logo and the legend of every cell of outro.mpt.
-  SurfacePtr background = Load("background.bmp");
-  ASSERT_TRUE(background);
-  const std::pair<int, uint8_t> bands[] = {{44, 63}, {45, 127}, {46, 191}, {47, 255},
-                                           {432, 255}, {433, 191}, {434, 127}, {435, 63}};
-  for (auto [row, level] : bands) {
-    for (int x : {0, 320, 639}) EXPECT_EQ(PixelOf(background.get(), x, row), (Rgb{level, level, level})) << row;
+  SDL_Surface* background = shot["background"].get();
+  for (auto [row, level] : {std::pair{44, 63}, {45, 127}, {46, 191}, {47, 255}, {432, 255}, {433, 191}, {434, 127}, {435, 63}}) {
+    for (int x : {0, 320, 639}) EXPECT_EQ(Px(background, x, row), level * 0x010101u) << row;
   }
   SurfacePtr logo = LoadImage("logolite.bmp", *archive);
   ASSERT_TRUE(logo);
-  EXPECT_EQ(PixelOf(background.get(), 192 + logo->w / 2, 8 + logo->h / 2), PixelOf(logo.get(), logo->w / 2, logo->h / 2));
+  EXPECT_EQ(Px(background, 192 + logo->w / 2, 8 + logo->h / 2), Px(logo.get(), logo->w / 2, logo->h / 2));
   TXMap map;
   map.LoadFromMad("outro.mpt", *archive);
-  ASSERT_GE(map.Width, 20);
-  ASSERT_GE(map.Height, 12);
+  ASSERT_TRUE(map.Width >= 20 && map.Height >= 12);
+  // {cell, image, offset, a figure}: a figure is checked within its own cell,
+  // as cells drawn later (right and below) may cover its overhang.
+  const std::map<char, std::tuple<const char*, int, int, bool>> legend = {
+      {'#', {"Wall", 0, 0, false}},    {'.', {"Grass", 0, 0, false}},    {'1', {"ElfBad2", -4, -4, true}},
+      {'2', {"ElfBad2", -4, 0, true}}, {'3', {"ElfBad1", -2, -4, true}}, {'b', {"ElfBoss1", 0, 0, true}}};
   int figures = 0;
   for (int y = 0; y < 12; ++y) {
     for (int x = 0; x < 20; ++x) {
-      int cx = 32 * x, cy = 32 * y + 48;
-      // Cells drawn later (right and below) may cover a figure's overhang.
-      switch (map.FileCell(x, y)) {
-        case '#': ExpectImageAt(background.get(), "Wall", cx, cy); break;
-        case '.': ExpectImageAt(background.get(), "Grass", cx, cy); break;
-        case '1': ExpectImageAt(background.get(), "ElfBad2", cx - 4, cy - 4, cx + 31, cy + 31); ++figures; break;
-        case '2': ExpectImageAt(background.get(), "ElfBad2", cx - 4, cy, cx + 31, cy + 31); ++figures; break;
-        case '3': ExpectImageAt(background.get(), "ElfBad1", cx - 2, cy - 4, cx + 31, cy + 31); ++figures; break;
-        case 'b': ExpectImageAt(background.get(), "ElfBoss1", cx, cy, cx + 31, cy + 31); ++figures; break;
-        default: EXPECT_EQ(PixelOf(background.get(), cx + 16, cy + 16), Rgb{}) << x << "," << y; break;
+      const int cx = 32 * x, cy = 32 * y + 48;
+      auto it = legend.find(map.FileCell(x, y));
+      if (it == legend.end()) {
+        EXPECT_EQ(Px(background, cx + 16, cy + 16), 0u) << x << "," << y;
+        continue;
       }
+      auto [image, dx, dy, figure] = it->second;
+      ExpectImageAt(background, image, cx + dx, cy + dy, figure ? cx + 31 : 639, figure ? cy + 31 : 479);
+      figures += figure;
     }
   }
   EXPECT_GE(figures, 3);
 
-  // The first question: a white box with cut corners, dark text, a tail.
-  SurfacePtr bubble = Load("bubble.bmp");
-  ASSERT_TRUE(bubble);
-  const std::string question = "Do you have the diamonds?";
-  const int w = anti->TextWidth(question), x = 368 - w / 2, y = 148;
-  const Rgb white{255, 255, 255};
-  EXPECT_EQ(PixelOf(bubble.get(), x, y - 1), white);
-  EXPECT_EQ(PixelOf(bubble.get(), x + w - 1, y + 16), white);
-  EXPECT_EQ(PixelOf(bubble.get(), x - 1, y), white);
-  EXPECT_EQ(PixelOf(bubble.get(), x + w, y + 15), white);
-  EXPECT_NE(PixelOf(bubble.get(), x - 1, y - 1), white) << "corner cut";
-  EXPECT_NE(PixelOf(bubble.get(), x + w, y + 16), white) << "corner cut";
-  for (int r = 0; r < 8; ++r) {
-    EXPECT_EQ(PixelOf(bubble.get(), 368, y + 17 + r), white) << r;
-    EXPECT_EQ(PixelOf(bubble.get(), 368 + 8 - r, y + 17 + r), white) << r;
-    EXPECT_NE(PixelOf(bubble.get(), 368 + 9 - r, y + 17 + r), white) << r;
+  // The first question: a white box with cut corners, dark text, an 8-row tail.
+  SDL_Surface* bubble = shot["bubble"].get();
+  const int w = anti->TextWidth("Do you have the diamonds?"), x = 368 - w / 2, y = 148;
+  for (auto [px, py, white] : {std::tuple{x, y - 1, true}, {x + w - 1, y + 16, true}, {x - 1, y, true},
+                               {x + w, y + 15, true}, {x - 1, y - 1, false}, {x + w, y + 16, false}, {368, y + 25, false}}) {
+    EXPECT_EQ(Px(bubble, px, py) == kWhite, white) << px << "," << py;
   }
-  EXPECT_NE(PixelOf(bubble.get(), 368, y + 25), white) << "the tail is 8 rows";
+  for (int r = 0; r < 8; ++r) {
+    EXPECT_TRUE(Px(bubble, 368, y + 17 + r) == kWhite && Px(bubble, 376 - r, y + 17 + r) == kWhite) << r;
+    EXPECT_NE(Px(bubble, 377 - r, y + 17 + r), kWhite) << r;
+  }
   int dark = 0;
   for (int py = y; py <= y + 15; ++py) {
-    for (int px = x; px < x + w; ++px) dark += PixelOf(bubble.get(), px, py) == Rgb{20, 20, 20};
+    for (int px = x; px < x + w; ++px) dark += Px(bubble, px, py) == 0x141414;
   }
   EXPECT_GT(dark, 50) << "the text in (20, 20, 20)";
 
-  // The flight's last frame shows the last diamond at the top of its arc.
+  // The flight's last frame shows the last diamond at the top of its arc;
+  // frame 236 of the walk has the mother 472 pixels on, past the slope.
   Randomize(seed);
   auto diamonds = MakeFlyingDiamonds();
-  SurfacePtr flight = Load("lastdiamond.bmp");
-  ASSERT_TRUE(flight);
-  ExpectImageAt(flight.get(), "Diam" + std::to_string(diamonds[99].Variant), 360, 184);
+  ExpectImageAt(shot["last"].get(), "Diam" + std::to_string(diamonds[99].Variant), 360, 184);
+  ExpectImageAt(shot["family"].get(), MakeFamily()[0].Image, 640 - 472, 304 - 64, 640 - 472 + 31, 479);
 
-  // Frame 236 of the walk: the mother is 472 pixels on, past the slope.
-  auto family = MakeFamily();
-  SurfacePtr walk = Load("family.bmp");
-  ASSERT_TRUE(walk);
-  ExpectImageAt(walk.get(), family[0].Image, 640 - 472, 304 - 64, 640 - 472 + 31, 479);
-
-  // The closing text: each letter of the first line in its own font.
-  SurfacePtr closing = Load("closing.bmp");
-  ASSERT_TRUE(closing);
+  // The closing text: each letter of the first line in its own font, the
+  // other lines yellow (font 5) and light blue (font 0).
+  SDL_Surface* closing = shot["closing"].get();
+  auto patterns = [&](int x0, int x1, int row, int height) {
+    std::set<int> found;
+    for (int py = row; py < row + height; ++py) {
+      for (int px = x0; px < x1; ++px) {
+        if (uint32_t c = Px(closing, px, py)) found.insert(ChannelPattern(c));
+      }
+    }
+    return found;
+  };
   const std::string word = "Congratulations!";
   int width = 0;
   for (char c : word) width += fonts[0]->TextWidth(std::string(1, c));
-  int left = 320 - width / 2;
-  const int order[7] = {1, 4, 0, 5, 2, 3, 6};
-  for (size_t i = 0; i < word.size(); ++i) {
-    const int font = order[i % 7];
-    const int letterWidth = fonts[font]->TextWidth(std::string(1, word[i]));
-    const int want = ChannelPattern(kFontColours[font][0], kFontColours[font][1], kFontColours[font][2]);
-    int lit = 0;
-    for (int py = 180; py < 180 + fonts[font]->Height; ++py) {
-      for (int px = left; px < left + letterWidth; ++px) {
-        Rgb c = PixelOf(closing.get(), px, py);
-        if (c.Black()) continue;
-        ++lit;
-        ASSERT_EQ(ChannelPattern(c.r, c.g, c.b), want) << "letter " << i << " at " << px << "," << py;
-      }
-    }
-    EXPECT_GT(lit, 0) << "letter " << i;
+  for (int i = 0, left = 320 - width / 2; i < 16; ++i) {
+    const int font = kFontOrder[i % 7], letterWidth = fonts[font]->TextWidth(std::string(1, word[i]));
+    EXPECT_EQ(patterns(left, left + letterWidth, 180, fonts[font]->Height),
+              std::set<int>{ChannelPattern(kFontColours[font])}) << "letter " << i;
     left += letterWidth;
   }
-  // The other lines: yellow (5) and light blue (0).
-  auto rowPattern = [&](int row) {
-    std::set<int> patterns;
-    for (int py = row; py < row + fonts[0]->Height; ++py) {
-      for (int px = 0; px < 640; ++px) {
-        Rgb c = PixelOf(closing.get(), px, py);
-        if (!c.Black()) patterns.insert(ChannelPattern(c.r, c.g, c.b));
-      }
-    }
-    return patterns;
-  };
-  EXPECT_EQ(rowPattern(240), std::set<int>{6});
-  EXPECT_EQ(rowPattern(280), std::set<int>{6});
-  EXPECT_EQ(rowPattern(430), std::set<int>{1});
+  for (auto [row, want] : {std::pair{240, 6}, {280, 6}, {430, 1}}) {
+    EXPECT_EQ(patterns(0, 640, row, fonts[0]->Height), std::set<int>{want}) << row;
+  }
 }
 
 }  // namespace
