@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "app/frame.h"
 #include "app/script.h"
@@ -48,13 +49,12 @@ TEST(EndOfPackFlight, HundredSeededDiamondsFlyFor492FramesEachRisingFrom279To184
   EXPECT_EQ(variants.size(), 4u);
   EXPECT_GT(swings.size(), 40u);  // 100 draws over 100 values
   std::vector<std::vector<int>> heights;  // per frame, the heights drawn
+  size_t draws = 0;
   for (bool flying = true; flying && heights.size() < 1000;) {
     heights.emplace_back();
-    flying = StepFlight(diamonds, [&](int, int y, int) { heights.back().push_back(y); });
+    flying = StepFlight(diamonds, [&](int, int y, int) { heights.back().push_back(y), ++draws; });
   }
   ASSERT_EQ(heights.size(), 4u * 99 + 96);
-  size_t draws = 0;
-  for (const auto& frame : heights) draws += frame.size();
   EXPECT_EQ(draws, 100u * 96);
   EXPECT_EQ(heights[0], std::vector<int>{279});
   EXPECT_EQ(heights[4], (std::vector<int>{275, 279})) << "the second starts on the fifth frame";
@@ -65,16 +65,13 @@ TEST(EndOfPackFlight, HundredSeededDiamondsFlyFor492FramesEachRisingFrom279To184
 
 TEST(EndOfPackFlight, SwingFollowsASymmetricArcWithFloorDivision) {
   const auto& a = FlightTable();
-  // 255 * sin(pi * i / 96), rounded: catches a wrong period or truncation.
-  for (auto [i, v] : {std::pair{0, 0}, {96, 0}, {48, 255}, {1, 8}, {24, 180}, {12, 98}}) EXPECT_EQ(a[i], v) << i;
+  // 255 * sin(pi * i / 96), rounded and mirrored: catches a wrong period, truncation or a lopsided arc.
+  for (auto [i, v] : {std::pair{0, 0}, {1, 8}, {12, 98}, {24, 180}, {48, 255}, {96, 0}}) EXPECT_EQ(a[i], v) << i;
   for (int i = 0; i <= 96; ++i) EXPECT_EQ(a[i], a[96 - i]) << i;
-  for (int i = 0; i < 48; ++i) EXPECT_LE(a[i], a[i + 1]) << i;
   // {S, V, x}: x = 360 + floor(S * arc / 256); truncation would give 360 for S = -1.
   const int cases[][3] = {{0, 184, 360},  {0, 232, 360},  {0, 280, 360},   {-50, 232, 310},
                           {49, 232, 408}, {-1, 232, 359}, {-50, 184, 360}, {-50, 280, 360}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(DiamondX({.V = int16_t(c[1]), .S = int16_t(c[0])}), c[2]) << c[0] << "," << c[1];
-  }
+  for (auto c : cases) EXPECT_EQ(DiamondX({.V = int16_t(c[1]), .S = int16_t(c[0])}), c[2]) << c[0] << " " << c[1];
 }
 
 TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
@@ -85,8 +82,8 @@ TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
   EXPECT_TRUE(walkers[0].Image == "ElfMrs2" && walkers[0].Y == 304 && walkers[0].Delay == 0);
   for (int i = 1; i < 16; ++i) {
     const std::string& im = walkers[i].Image;
-    EXPECT_TRUE(im.size() == 8 && im.starts_with("ElfKid") && im[6] >= 'A' && im[6] <= 'D' && im[7] == '2') << im;
-    EXPECT_TRUE(walkers[i].Y == 312 && walkers[i].Delay == 10 * i + 8) << i;
+    EXPECT_TRUE(im.size() == 8 && im.starts_with("ElfKid") && im[6] >= 'A' && im[6] <= 'D' && im[7] == '2' &&
+                walkers[i].Y == 312 && walkers[i].Delay == 10 * i + 8) << i << " " << im;
   }
   std::vector<int> steps(16, 0);
   std::vector<TWalker> last(16);
@@ -102,7 +99,9 @@ TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
     });
   }
   EXPECT_EQ(frames, 158 + 336);
-  for (size_t i = 0; i < 16; ++i) EXPECT_TRUE(steps[i] == 336 && last[i].X == -32 && last[i].Y == floorY(i) - 64) << i;
+  for (size_t i = 0; i < 16; ++i) {
+    EXPECT_TRUE(steps[i] == 336 && last[i].X == -32 && last[i].Y == floorY(i) - 64) << "walked off, " << i;
+  }
 }
 
 TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
@@ -111,7 +110,7 @@ TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
   const int cases[][5] = {{128, 352, 147, 224, 275}, {352, 128, 224, 224, 128}, {-32, 128, 1, 160, -31},
                           {240, 272, 7, 224, 241},   {240, 272, 6, 224, 240},   {0, -3, 1, 2, -1},
                           {414, 572, 158, 158, 572}};
-  for (const auto& c : cases) EXPECT_EQ(MovePosition(c[0], c[1], c[2], c[3]), c[4]) << c[0] << "->" << c[1] << " " << c[2];
+  for (auto c : cases) EXPECT_EQ(MovePosition(c[0], c[1], c[2], c[3]), c[4]) << c[0] << "->" << c[1] << " " << c[2];
 }
 
 const int kFontOrder[7] = {1, 4, 0, 5, 2, 3, 6};  // neighbouring letters never share a font
@@ -158,23 +157,22 @@ protected:
     anti->SetColorKey(0, 0, 0);
     context.MainArchive = archive.get();
     context.AntiFont = anti.get();
-    images = std::make_unique<TImageCollection>(64);
-    images->LoadList("outro.lst", *archive);
+    images.LoadList("outro.lst", *archive);
   }
-  // Pumps are counted from the scene's first frame; a Shot saves `file`.
-  void Event(uint32_t pump, ScriptEvent::Kind kind, const std::string& file = "") {
-    events.push_back({base + pump, kind, kKeySpace, false, file.empty() ? "" : dir / file});
+  // Pumps are counted from the scene's first frame; a Shot saves shot.bmp.
+  void Event(uint32_t pump, ScriptEvent::Kind kind, const std::string& shot = "") {
+    events.push_back({base + pump, kind, kKeySpace, false, shot.empty() ? "" : dir / (shot + ".bmp")});
   }
-  // Runs the scene; returns the number of frames (event pumps) it took.
+  // Runs the scene on the events so far; returns the number of frames (event pumps) it took.
   uint32_t Play() {
     std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.pump < b.pump; });
-    SetInputScript(events);
+    SetInputScript(std::exchange(events, {}));
     PlayEndOfPack(context);
-    return PumpCount() - base;
+    return PumpCount() - std::exchange(base, PumpCount());
   }
-  // The shot in the BackBuffer's format, so pixels read back as drawn.
+  // The shot name.bmp in the BackBuffer's format, so pixels read back as drawn.
   SurfacePtr Load(const std::string& name) {
-    SurfacePtr file(SDL_LoadBMP((dir / name).c_str()));
+    SurfacePtr file(SDL_LoadBMP((dir / (name + ".bmp")).c_str()));
     return SurfacePtr(file ? SDL_ConvertSurface(file.get(), BackBuffer->format, 0) : nullptr);
   }
   // How often each colour shows in a box of the shot.
@@ -188,7 +186,7 @@ protected:
   // Every non-black pixel of the image drawn at (x, y), within the box the
   // later drawings leave alone, shows on the shot unchanged.
   void ExpectImageAt(SDL_Surface* shot, const std::string& name, int x, int y, int maxX = 639, int maxY = 479) {
-    SDL_Surface* image = images->Find(name);
+    SDL_Surface* image = images.Find(name);
     ASSERT_NE(image, nullptr) << name;
     int compared = 0;
     for (int iy = 0; iy < image->h; ++iy) {
@@ -211,7 +209,7 @@ protected:
   std::unique_ptr<TMad> archive;
   std::unique_ptr<TBMPFont> fonts[7];
   std::unique_ptr<TZrarFont> anti;
-  std::unique_ptr<TImageCollection> images;
+  TImageCollection images{64};
   GameContext context;
   std::vector<ScriptEvent> events;
   uint32_t base = PumpCount();
@@ -221,16 +219,14 @@ protected:
 // text starts at frame 21 and wants a new press. Without archive, fonts or music only the frame shows.
 TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameWithOrWithoutTheArchive) {
   for (bool bare : {false, true}) {
+    using enum ScriptEvent::Kind;
     if (bare) context = GameContext{};
-    events.clear();
-    base = PumpCount();
-    Event(2, ScriptEvent::Kind::Shot, "second.bmp");
-    for (auto [pump, kind] : {std::pair{1, ScriptEvent::Kind::Down}, {23, ScriptEvent::Kind::Up}, {25, ScriptEvent::Kind::Down}}) {
-      Event(pump, kind);
+    for (auto [pump, kind] : {std::pair{1, Down}, {2, Shot}, {23, Up}, {25, Down}}) {
+      Event(pump, kind, kind == Shot ? "second" : "");
     }
     EXPECT_EQ(Play(), 25u) << bare;
     EXPECT_EQ(Px(BackBuffer, 320, 240), 0u) << "the scene clears the screen when it ends";
-    SurfacePtr second = Load("second.bmp");
+    SurfacePtr second = Load("second");
     ASSERT_TRUE(second);
     EXPECT_EQ(Px(second.get(), 100, 47), kWhite);
     EXPECT_EQ(Px(second.get(), 16, 64) == 0, bare) << "the wall needs the archive";
@@ -244,16 +240,17 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   const uint32_t seed = 77;
   const std::pair<uint32_t, const char*> shots[] = {
       {1, "background"}, {480, "bubble"}, {2106, "last"}, {3164 + 236, "family"}, {4223, "closing"}};
-  for (auto [pump, name] : shots) Event(pump, ScriptEvent::Kind::Shot, name + std::string(".bmp"));
+  for (auto [pump, name] : shots) Event(pump, ScriptEvent::Kind::Shot, name);
   Event(4230, ScriptEvent::Kind::Down);
   Randomize(seed);
   ASSERT_EQ(Play(), 4230u);
   std::map<std::string, SurfacePtr> shot;
-  for (auto [pump, name] : shots) ASSERT_TRUE(shot[name] = Load(name + std::string(".bmp"))) << name;
+  for (auto [pump, name] : shots) ASSERT_TRUE(shot[name] = Load(name)) << name;
 
   // The background: bands, logo and the legend of every cell of outro.mpt.
   SDL_Surface* background = shot["background"].get();
-  for (auto [row, level] : {std::pair{44, 63}, {45, 127}, {46, 191}, {47, 255}, {432, 255}, {433, 191}, {434, 127}, {435, 63}}) {
+  for (auto [row, level] : {std::pair{44, 63}, {45, 127}, {46, 191}, {47, 255},  //
+                            {432, 255}, {433, 191}, {434, 127}, {435, 63}}) {
     for (int x : {0, 320, 639}) EXPECT_EQ(Px(background, x, row), level * 0x010101u) << row;
   }
   SurfacePtr logo = LoadImage("logolite.bmp", *archive);
@@ -287,7 +284,8 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   SDL_Surface* bubble = shot["bubble"].get();
   const int w = anti->TextWidth("Do you have the diamonds?"), x = 368 - w / 2, y = 148;
   for (auto [px, py, white] : {std::tuple{x, y - 1, true}, {x + w - 1, y + 16, true}, {x - 1, y, true},
-                               {x + w, y + 15, true}, {x - 1, y - 1, false}, {x + w, y + 16, false}, {368, y + 25, false}}) {
+                               {x + w, y + 15, true}, {x - 1, y - 1, false}, {x + w, y + 16, false},  // corners cut
+                               {368, y + 25, false}}) {
     EXPECT_EQ(Px(bubble, px, py) == kWhite, white) << px << "," << py;
   }
   for (int r = 0; r < 8; ++r) {
@@ -308,9 +306,8 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   SDL_Surface* closing = shot["closing"].get();
   auto patterns = [&](int x0, int w, int row, int h) {
     std::set<int> found;
-    for (auto [c, n] : Colours(closing, x0, row, w, h)) {
-      if (c) found.insert(ChannelPattern(c));
-    }
+    for (auto [c, n] : Colours(closing, x0, row, w, h)) found.insert(c ? ChannelPattern(c) : -1);
+    found.erase(-1);
     return found;
   };
   const std::string word = "Congratulations!";
@@ -322,9 +319,8 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
               std::set<int>{ChannelPattern(kFontColours[font])}) << "letter " << i;
     left += letterWidth;
   }
-  for (auto [row, want] : {std::pair{240, 6}, {280, 6}, {430, 1}}) {
+  for (auto [row, want] : {std::pair{240, 6}, {280, 6}, {430, 1}})
     EXPECT_EQ(patterns(0, 640, row, fonts[0]->Height), std::set<int>{want}) << row;
-  }
 }
 
 }  // namespace
