@@ -58,7 +58,6 @@ protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ASSERT_TRUE(OpenTestDisplay(640, 480, 32));
-    ClearScreen(0, 0, 0);
     UseVirtualClock(true);
     SetFrameRate(60);
     ClearKeys();
@@ -135,8 +134,7 @@ TEST_F(ListBoxTest, LayoutFromSection) {
       {"X=100\nY=50\nWidth=51\nHeight=40\nAlignX=RIGHT\nAlignY=CENTER\nAlignText=center\nRowHeight=16",
        {49, 30, 99, 69, 74, 2, 3}, {0u, 1, 16}, usual, {1, 0, 2, 0, 3, 0}, {}},
       {"", {0, 0, 319, 199, 0, 12, 3}, {0u, 0, 16}, usual, {1, 0, 2, 0, 3, 0}, {}},
-      // An unreadable font reference means no font (height 0); key words 60 and 62 lie inside
-      // the block, the four beyond it keep the usual closing keys.
+      // An unreadable font reference means no font (height 0); keys past the block keep the usual closing keys.
       {"X=10\nY=20\nAlignX=Middle\nAlignY=up\nAlignText=Justify\nFontAddress=62\nKeylistAddress=60",
        {10, 20, 329, 219, 10, 12, 8}, {0xFFFFFFFFu, 0, 16}, usual,
        {0, 0, kKeyReturn, kKeySpace, kKeyEscape, kKeyDelete},
@@ -162,10 +160,9 @@ TEST_F(ListBoxTest, LayoutFromSection) {
 TEST_F(ListBoxTest, FixedEntriesComeFirst) {
   auto box = ListBox("", "[*Listbox.Test.Items]\nNo, keep it\nYes, erase it\n");
   box->AddItem("Third");
-  EXPECT_EQ(std::vector<std::string>({box->GetItem(0), box->GetItem(1), box->GetItem(2)}),
-            std::vector<std::string>({"No, keep it", "Yes, erase it", "Third"}));
   LogCapture log;
-  EXPECT_EQ(box->GetItem(3), "");
+  EXPECT_EQ(std::vector<std::string>({box->GetItem(0), box->GetItem(1), box->GetItem(2), box->GetItem(3)}),
+            std::vector<std::string>({"No, keep it", "Yes, erase it", "Third", ""}));
   EXPECT_TRUE(log.Has("[STRLIST, TStringList.GetItem] Index out of bounds! (To get: 3 - MaxItem: 2)"));
   EXPECT_EQ(ListBox("", "[*Listbox.Test.Items]\n")->Count(), 0);
   EXPECT_EQ(ListBox("", "[Listbox.Test.Items]\nA=1\n")->Count(), 0);
@@ -231,8 +228,7 @@ TEST_F(ListBoxTest, DrawAndDrawColored) {
             (std::vector<uint32_t>{bar, bar, Ink(1), Ink(1), bar, bar, bar, background, Ink(1), background,
                                    background}));
   box->DrawColored();
-  // The switch bytes pick fonts 3 and 5 and take no room; the box's font is not used.
-  // Colour text has no letter spacing: "AB" fills x 100 to 107.
+  // Switch bytes pick fonts 3 and 5 and take no room; colour text has no letter spacing: "AB" fills x 100-107.
   EXPECT_EQ((std::vector<uint32_t>{Pixel(100, 103), Pixel(107, 103), Pixel(108, 103), Pixel(100, 119),
                                    Pixel(199, 100)}),
             (std::vector<uint32_t>{Ink(3), Ink(3), bar, Ink(5), bar}));
@@ -244,8 +240,7 @@ TEST_F(ListBoxTest, DrawAndDrawColored) {
 // Catches the closing keys checked in the wrong order, a key that closes late, and movement not handled inside.
 TEST_F(ListBoxTest, RunModalClosesOnTheLastHeldKeyInListOrder) {
   auto box = Filled("", 5);
-  // The tap at frame 10 falls inside the first tap's repeat delay and is
-  // swallowed; the press at frame 20 comes after the delay went idle.
+  // The tap at frame 10 falls inside the first tap's repeat delay; the press at 20 comes after it went idle.
   Script({{1, kKeyDown, 2}, {10, kKeyDown, 11}, {20, kKeyDown, 30}, {25, kKeyReturn, 26}});
   const uint32_t start = PumpCount();
   box->RunModal();
@@ -273,9 +268,8 @@ TEST_F(ListBoxTest, RealControlsIni) {
   for (const std::string name : {"SelectPlayer", "DeletePlayer", "SelectLevelPack", "SelectMap"}) {
     auto box = TListBox::Create("controls.ini", name, archive);
     const TListBoxLayout& l = box->Layout();
-    EXPECT_EQ(l.Keys, kProgramKeys) << name;
-    EXPECT_EQ(std::tuple(l.AlignText, l.RowHeight, l.TextX, l.TextOffsetY, l.Font < 4), std::tuple(1, 28, 320, 9, true))
-        << name;
+    EXPECT_EQ(std::tuple(l.Keys, l.AlignText, l.RowHeight, l.TextX, l.TextOffsetY, l.Font < 4),
+              std::tuple(kProgramKeys, 1, 28, 320, 9, true)) << name;
     if (name == "SelectPlayer") {
       EXPECT_EQ(std::tuple(l.Left, l.Top, l.Right, l.Bottom, l.VisibleRows), std::tuple(120, 80, 519, 415, 12));
     }
@@ -360,8 +354,7 @@ TEST_F(EditBoxTest, TypingRules) {
 TEST_F(EditBoxTest, DrawsTextAndCursorAndRestoresWhatWasUnder) {
   const std::string layout = "X=10\nY=10\nWidth=100\nHeight=20\nBackground=102030";
   const uint32_t background = 0x102030;
-  // The last picture shows what was there when Return came: "AB" and the cursor.
-  // Glyphs of 4 pixels with 1 between: A 10-13, B 15-18, "_" 20-23, from y 15.
+  // The last picture is from when Return came: glyphs of 4 with 1 between, A 10-13, B 15-18, "_" 20-23, from y 15.
   Type(*EditBox(layout), "AB\r");
   EXPECT_EQ((std::vector<uint32_t>{Pixel(10, 15), Pixel(14, 15), Pixel(20, 15), Pixel(23, 24), Pixel(24, 15),
                                    Pixel(20, 14), Pixel(109, 29), Pixel(110, 29)}),
