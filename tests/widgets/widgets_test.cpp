@@ -24,6 +24,7 @@ namespace quarry::test {
 namespace {
 using RGB = std::array<uint16_t, 3>;
 using Keys = std::array<uint16_t, 6>;
+using Colours = std::vector<uint32_t>;  // 0xRRGGBB
 const Keys kProgramKeys = {kKeyUp, kKeyDown, kKeyReturn, kKeySpace, kKeyEscape, kKeyDelete};
 constexpr int kFontHeight = 10, kGlyphWidth = 4;  // every printable glyph is a solid 4 x 10 block, spacing 1
 // Ink of test font n: (n + 1) * 0x20 in red, 0xFE green, 0 blue after the tint's rounding.
@@ -222,19 +223,17 @@ TEST_F(ListBoxTest, DrawAndDrawColored) {
   box->Draw();
   // Row 0 (highlighted): byte 3 is a 1-pixel glyph at x 100, then "AB" in font 1 from x 102.
   // Row 1 at y 116: background, text in font 1; no row 2 (only 2 whole rows fit).
-  EXPECT_EQ((std::vector<uint32_t>{Pixel(199, 100), Pixel(199, 115), Pixel(100, 103), Pixel(102, 103), Pixel(102, 102),
-                                   Pixel(102, 113), Pixel(111, 103), Pixel(199, 116), Pixel(102, 119), Pixel(102, 135),
-                                   Pixel(102, 139)}),
-            (std::vector<uint32_t>{bar, bar, Ink(1), Ink(1), bar, bar, bar, background, Ink(1), background,
-                                   background}));
+  EXPECT_EQ((Colours{Pixel(199, 100), Pixel(199, 115), Pixel(100, 103), Pixel(102, 103), Pixel(102, 102),
+                     Pixel(102, 113), Pixel(111, 103), Pixel(199, 116), Pixel(102, 119), Pixel(102, 135),
+                     Pixel(102, 139)}),
+            (Colours{bar, bar, Ink(1), Ink(1), bar, bar, bar, background, Ink(1), background, background}));
   box->DrawColored();
   // Switch bytes pick fonts 3 and 5 and take no room; colour text has no letter spacing: "AB" fills x 100-107.
-  EXPECT_EQ((std::vector<uint32_t>{Pixel(100, 103), Pixel(107, 103), Pixel(108, 103), Pixel(100, 119),
-                                   Pixel(199, 100)}),
-            (std::vector<uint32_t>{Ink(3), Ink(3), bar, Ink(5), bar}));
+  EXPECT_EQ((Colours{Pixel(100, 103), Pixel(107, 103), Pixel(108, 103), Pixel(100, 119), Pixel(199, 100)}),
+            (Colours{Ink(3), Ink(3), bar, Ink(5), bar}));
   ListBox(layout)->Draw();  // an empty box: background only, and nothing outside it
-  EXPECT_EQ((std::vector<uint32_t>{Pixel(100, 100), Pixel(199, 139), Pixel(200, 139), Pixel(199, 140)}),
-            (std::vector<uint32_t>{background, background, 0, 0}));
+  EXPECT_EQ((Colours{Pixel(100, 100), Pixel(199, 139), Pixel(200, 139), Pixel(199, 140)}),
+            (Colours{background, background, 0, 0}));
 }
 
 // Catches the closing keys checked in the wrong order, a key that closes late, and movement not handled inside.
@@ -356,9 +355,9 @@ TEST_F(EditBoxTest, DrawsTextAndCursorAndRestoresWhatWasUnder) {
   const uint32_t background = 0x102030;
   // The last picture is from when Return came: glyphs of 4 with 1 between, A 10-13, B 15-18, "_" 20-23, from y 15.
   Type(*EditBox(layout), "AB\r");
-  EXPECT_EQ((std::vector<uint32_t>{Pixel(10, 15), Pixel(14, 15), Pixel(20, 15), Pixel(23, 24), Pixel(24, 15),
-                                   Pixel(20, 14), Pixel(109, 29), Pixel(110, 29)}),
-            (std::vector<uint32_t>{Ink(0), background, Ink(0), Ink(0), background, background, background, 0}));
+  EXPECT_EQ((Colours{Pixel(10, 15), Pixel(14, 15), Pixel(20, 15), Pixel(23, 24), Pixel(24, 15), Pixel(20, 14),
+                     Pixel(109, 29), Pixel(110, 29)}),
+            (Colours{Ink(0), background, Ink(0), Ink(0), background, background, background, 0}));
   EXPECT_EQ(Type(*EditBox(layout), "ABC\b\r"), "AB");
   EXPECT_EQ(std::pair(Pixel(23, 15), Pixel(25, 15)), std::pair(Ink(0), background)) << "cursor back after B";
 
