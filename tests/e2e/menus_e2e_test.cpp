@@ -58,6 +58,48 @@ TEST_F(Menus, CancellingThePackMenuKeepsThePackAndTracesOnlyTheFirstSteps) {
   EXPECT_EQ(Saved()->GetLevelPackIndex(0, "first.qs"), 0);
 }
 
+// Whether any pixel in rows [top, bottom] of a saved BMP is not black.
+bool AnyLight(const std::string& bmp, int top, int bottom) {
+  auto u32 = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(bmp[at]) | static_cast<uint8_t>(bmp[at + 1]) << 8 |
+                                                         static_cast<uint8_t>(bmp[at + 2]) << 16 | static_cast<uint8_t>(bmp[at + 3]) << 24); };
+  const uint32_t offset = u32(10), width = u32(18), height = u32(22);
+  const uint32_t bytes = (static_cast<uint8_t>(bmp[28]) | static_cast<uint8_t>(bmp[29]) << 8) / 8;
+  const uint32_t stride = (width * bytes + 3) & ~3u;
+  for (int y = top; y <= bottom; ++y)
+    for (uint32_t x = 0; x < width * bytes; ++x)
+      if (bmp[offset + (height - 1 - static_cast<uint32_t>(y)) * stride + x] != 0) return true;
+  return false;
+}
+
+TEST_F(Menus, EveryMapCompletedUnlocksTheClosingScene) {
+  {
+    // Packs are recorded by the name the menu lists, relative to the game's folder.
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
+    TPlayers players;
+    players.AddPlayer("Ann");
+    const int pack = players.AddLevelPack(0, "first.qs");
+    for (uint8_t map = 0; map < 9; ++map) players.SetMapState(0, pack, map, kMapCompleted);
+    const bool saved = players.Save("players.dat");
+    fs::current_path(previous);
+    ASSERT_EQ(pack, 0);
+    ASSERT_TRUE(saved);
+  }
+  std::string script = "1210 press return\n1220 press return\n";
+  for (int i = 1; i <= 9; ++i) script += std::to_string(1230 + 20 * i) + " press down\n";  // past the repeat delay
+  script += "1425 press return\n1430 down space\n1470 up space\n1480 shot closing.bmp\n"
+            "1490 press space\n1500 shot menu.bmp\n1510 press esc\n";
+  auto r = Run(script);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Space hurried the scene to its closing text: a black top half, text below.
+  const std::string closing = ReadFile(dir / "closing.bmp");
+  ASSERT_GT(closing.size(), 54u);
+  EXPECT_FALSE(AnyLight(closing, 0, 170));
+  EXPECT_TRUE(AnyLight(closing, 180, 200));
+  // A new Space press went back to the map menu, title and all.
+  EXPECT_TRUE(AnyLight(ReadFile(dir / "menu.bmp"), 0, 20));
+}
+
 TEST_F(Menus, ErasingAPlayerAsksFirstAndKeepsTheOthers) {
   {
     TPlayers players;
