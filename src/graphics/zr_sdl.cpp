@@ -99,7 +99,10 @@ void GetPixelRGB(SDL_Surface* surface, int x, int y, uint8_t& r, uint8_t& g, uin
   switch (n) {
     case 1: value = *p; break;
     case 2: value = *reinterpret_cast<const Uint16*>(p); break;
-    case 3: value = (p[0] << 16) | (p[1] << 8) | p[2]; break;
+    // Three bytes in the machine's byte order, as SDL stores them.
+    case 3:
+      value = SDL_BYTEORDER == SDL_LIL_ENDIAN ? p[0] | (p[1] << 8) | (p[2] << 16) : (p[0] << 16) | (p[1] << 8) | p[2];
+      break;
     case 4: value = *reinterpret_cast<const Uint32*>(p); break;
     default: return;
   }

@@ -36,6 +36,22 @@ TEST_F(ImageCollectionTest, DotLinesAreKeyedOnBlackAndCelPalettesScaled) {
 }
 
 // Catches the two views disagreeing, or on damage, duplicates, long names, capacity or case.
+TEST_F(ImageCollectionTest, PixelsReadBackFromEveryDepth) {
+  // Screenshots are 24-bit BMPs; a pixel read from one must keep red and blue apart.
+  for (int bpp : {24, 32}) {
+    SDL_Surface* s = SDL_CreateRGBSurface(0, 4, 2, bpp, 0, 0, 0, 0);
+    ASSERT_NE(s, nullptr);
+    SDL_Rect at{2, 1, 1, 1};
+    SDL_FillRect(s, &at, SDL_MapRGB(s->format, 0xF8, 0x80, 0x08));
+    uint8_t r = 0, g = 0, b = 0;
+    GetPixelRGB(s, 2, 1, r, g, b);
+    EXPECT_EQ(uint32_t(r) << 16 | g << 8 | b, 0xF88008u) << bpp << " bits";
+    GetPixelRGB(s, 1, 1, r, g, b);
+    EXPECT_EQ(uint32_t(r) << 16 | g << 8 | b, 0u) << bpp << " bits";
+    SDL_FreeSurface(s);
+  }
+}
+
 TEST_F(ImageCollectionTest, SizeViewAgreesWithTheDrawnCollection) {
   Bytes wrongMagic = MakeCel(1, 1, {}, {0}), cutBmp = SolidBmp(8, 8, 0x010101);
   wrongMagic[1] = 0;
