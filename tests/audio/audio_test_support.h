@@ -1,4 +1,4 @@
-// Audio test helpers: synthesized sounds and modules, archives, a throwing
+// Audio test helpers: synthesized sounds, modules and archives, a throwing
 // stop handler, and SDL's disk audio driver read back as samples.
 #pragma once
 
@@ -20,9 +20,7 @@ using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 // Lines equal to line (LogCapture::Count matches parts of lines).
-inline size_t Exact(const LogCapture& log, const std::string& line) {
-  return static_cast<size_t>(std::count(log.lines.begin(), log.lines.end(), line));
-}
+inline size_t Exact(const LogCapture& log, const std::string& line) { return std::ranges::count(log.lines, line); }
 
 // StopMissingData throws "tag: message" while this lives.
 struct StopCatcher {
@@ -32,13 +30,11 @@ struct StopCatcher {
 
 inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
 inline void WriteFile(const fs::path& path, const Bytes& bytes) { WriteFileBytes(path, {bytes.begin(), bytes.end()}); }
-// A mono 16-bit WAV of frames points of one value.
-inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {
+inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {  // mono 16-bit
   return WriteWav(std::vector<int16_t>(frames, value), 1, rate);
 }
 
-// 4 channels, each with a looping square note on row 0 and a note-off on row
-// 1; rows x speed ticks at bpm, so it repeats when played looping.
+// 4 channels, each a looping square note on row 0 and a note-off on row 1.
 inline XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm = 125) {
   XmModule module;
   module.name = "beep", module.speed = speed, module.bpm = bpm, module.orders = {0};
@@ -60,12 +56,10 @@ inline std::string WriteArchive(const fs::path& path, const std::vector<std::pai
   return path.string();
 }
 
-// SDL's disk driver: 16-bit stereo frames at 44100 Hz into dir/mixed.raw,
-// about twenty times faster than real time.
+// SDL's disk driver: 16-bit stereo at 44100 Hz into dir/mixed.raw, far faster than real time.
 struct DiskAudio {
   explicit DiskAudio(const fs::path& dir) : file(dir / "mixed.raw") {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "disk", 1), setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "1", 1);
   }
   ~DiskAudio() { unsetenv("SDL_DISKAUDIOFILE"), unsetenv("SDL_DISKAUDIODELAY"); }
@@ -74,8 +68,7 @@ struct DiskAudio {
     const uintmax_t size = fs::file_size(file, error);
     return error ? 0 : size / 4;
   }
-  // Waits for the driver's thread to write frames more; false after a
-  // deadline far beyond the expected fraction of a second (a stuck device).
+  // False only after a deadline far beyond the expected fraction of a second (a stuck device).
   bool WaitFrames(size_t frames) const {
     const size_t target = Frames() + frames;
     for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60); Frames() < target;) {
@@ -93,10 +86,10 @@ struct DiskAudio {
   fs::path file;
 };
 
-// Statistics of the frames [from, to) of stereo output.
+// Frames [from, to) of stereo output: those with a non-zero sample and the largest magnitude per side.
 struct Sound {
-  size_t first = 0, last = 0, nonZero = 0;  // frames with a non-zero sample
-  int maxLeft = 0, maxRight = 0;             // largest magnitude per side
+  size_t first = 0, last = 0, nonZero = 0;
+  int maxLeft = 0, maxRight = 0;
   size_t Span() const { return nonZero ? last - first + 1 : 0; }
 };
 inline Sound Analyse(const std::vector<int16_t>& samples, size_t from = 0, size_t to = SIZE_MAX) {

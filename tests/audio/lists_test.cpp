@@ -1,6 +1,5 @@
-// The "waves.ini" and "muzax.ini" readers and the collections' lookups, with
-// audio off (what the lists report) and with a silent device on (what the
-// samples get).
+// The "waves.ini" and "muzax.ini" readers and the collections' lookups, with audio
+// off (what the lists report) and with a silent device on (what the samples get).
 #include <gtest/gtest.h>
 
 #include "archive/mad.h"
@@ -25,17 +24,14 @@ void Parse(Collection& list, const std::string& text) {
 class ListTest : public ::testing::Test {
 protected:
   void TearDown() override { SoundFree(), AudioAvailable = false, unsetenv("SDL_AUDIODRIVER"); }
-  // Audio on with the dummy driver, then the list loaded from an archive
-  // holding boom.wav (and junk.wav, which is no WAV).
+  // Audio on with the dummy driver, the list loaded from an archive with boom.wav and junk.wav (no WAV).
   void LoadWithAudio(TWaveCollection& waves, const std::string& list) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    Init_Audio();
+    setenv("SDL_AUDIODRIVER", "dummy", 1), Init_Audio();
     ASSERT_TRUE(AudioAvailable);
     archive = std::make_unique<TMad>(test::WriteArchive(dir / "sound.mad", {{"waves.ini", test::ToBytes(list)},
                                                         {"boom.wav", test::ConstantWav(1000, 64)},
                                                         {"junk.wav", {1, 2, 3}}}));
-    log.lines.clear();
-    waves.LoadList("waves.ini", *archive);
+    log.lines.clear(), waves.LoadList("waves.ini", *archive);
   }
   SoundSample Info(const TWaveCollection& waves, uint32_t index) {
     SoundSample info;
@@ -43,8 +39,7 @@ protected:
     return info;
   }
   std::string Item(const std::string& order, uint16_t index, std::string result = "before") {
-    music.GetOrderItem(order, index, result);
-    return result;
+    return music.GetOrderItem(order, index, result), result;
   }
 
   TempDir dir;
@@ -73,18 +68,15 @@ TEST_F(ListTest, WithAudioOffItemsAreNamedAndReportTheirLinesAndFourParameters) 
       {"[WaveCollection]\r\nITEM\r\nNAME=Orphan\r\n\r\nITEM\r\nFILE=a.wav\r\n\r\nITEM\r\nNAME=Second\r\n\r\n"
        "ITEM\r\nVOLUME=5\r\n\r\n", {"Orphan", "Second", "Second"}, {kList + "Item without FILE or NAME skipped!"}}};
   for (const Case& c : cases) {
-    log.lines.clear();
     TWaveCollection list(16);
-    Parse(list, c.text);
+    log.lines.clear(), Parse(list, c.text);
     test::Lines names, expected = c.log;
     for (uint32_t i = 0; i < list.Count(); ++i) names.push_back(list.Name(i));
     for (const auto& name : c.names) expected.insert(expected.end(), 4, kSet + "Wave not found! (" + name + ")");
     EXPECT_EQ(names, c.names) << c.text;
     EXPECT_EQ(log.lines, expected) << c.text;
   }
-  log.lines.clear();
-  waves.Add(0, "A");
-  waves.Play("A");
+  log.lines.clear(), waves.Add(0, "A"), waves.Play("A");
   EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_W, TWaveCollection.Play] Wave not found! (A)"});
 }
 
@@ -111,16 +103,16 @@ TEST_F(ListTest, ItemValuesAreClampedToTheirDefaultsAndSetByName) {
       "ITEM\r\nFILE=sounds\\fx/boom.wav\r\nNAME=Loud\r\nVOLUME=150\r\nPAN=-101\r\nMAX=0\r\n\r\n"
       "ITEM\r\nNAME=Set\r\nLooped=yes\r\nFREQUENCY=$5622\r\nVOLUME=0\r\nPAN=-100\r\nMAX=4\r\n\r\n"
       "ITEM\r\nNAME=Odd\r\nLOOPED=no\r\nFREQUENCY=-3\r\nVOLUME=-1\r\nPAN=101\r\nMAX=-2\r\n\r\n");
-  EXPECT_EQ(log.lines, std::vector<std::string>{});
+  EXPECT_EQ(log.lines, test::Lines{});
   ASSERT_EQ(waves.Count(), 3u);
   struct Want { uint32_t volume; int32_t pan; uint32_t max, freq, flags; };
   const Want want[] = {{100, 0, 1, 44100, kSampleOverPos},  // max 1, not the 3 it was loaded with
                        {0, -100, 4, 22050, kSampleOverPos | kSampleLoop},
                        {100, 0, 1, 44100, kSampleOverPos}};
   for (uint32_t i = 0; i < 3; ++i) {
-    const SoundSample info = Info(waves, i);
-    EXPECT_EQ(std::tie(info.volume, info.pan, info.max, info.freq, info.flags),
-              std::tie(want[i].volume, want[i].pan, want[i].max, want[i].freq, want[i].flags)) << waves.Name(i);
+    const SoundSample got = Info(waves, i);
+    const Want& w = want[i];
+    EXPECT_EQ(std::tie(got.volume, got.pan, got.max, got.freq, got.flags), std::tie(w.volume, w.pan, w.max, w.freq, w.flags)) << i;
   }
   // SetParameter takes its names in any case and reports the rest.
   waves.SetParameter("Set", "vol", 40), waves.SetParameter("Set", "Pan", 30);
@@ -143,10 +135,10 @@ TEST_F(ListTest, ASampleThatDidNotLoadIsReportedAndBeyondTheCapacityAnItemIsLoad
   EXPECT_TRUE(AudioAvailable);
 }
 
-TEST_F(ListTest, TheDestructorFreesEverySampleAndNamesAreCut) {
+TEST_F(ListTest, TheDestructorFreesSamplesAndNamesAreCut) {
   SoundHandle handle;
   SoundSample info;
-  {
+  {  // frees every sample
     TWaveCollection boom(16);
     LoadWithAudio(boom, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n");
     handle = boom.Handle(0);
@@ -165,17 +157,13 @@ TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
   // "junk" has no "=" and must not hide the next order.
   Parse(music, "[MusicCollection]\r\nORDERS\r\njunk\r\nINGAME=a,b,c\r\nGAP=a,,c\r\nLIST=,\r\ningame=x\r\n\r\n");
   EXPECT_EQ(log.lines.size(), 1u);  // only the trace line of the section
-  EXPECT_EQ(music.GetOrder("INGAME"), "a,b,c");
-  EXPECT_EQ(music.GetOrder("junk"), "");
+  EXPECT_EQ((test::Lines{music.GetOrder("INGAME"), music.GetOrder("junk")}), (test::Lines{"a,b,c", ""}));
   const std::pair<uint16_t, std::string> items[] = {{1, "a"}, {2, "b"}, {3, "c"}, {5, "c"}, {0, "before"}};
   for (const auto& [index, song] : items) EXPECT_EQ(Item("INGAME", index), song) << index;
-  EXPECT_EQ(music.OrderItemCount("INGAME"), 3u);
-  EXPECT_EQ(music.OrderItemCount("GAP"), 3u);  // empty songs between commas count
-  EXPECT_EQ(Item("GAP", 2), "");
-  EXPECT_EQ(music.OrderItemCount("LIST"), 2u);
-  EXPECT_EQ(Item("ingame", 1), "x");
-  EXPECT_EQ(Item("Ingame", 1), "before");
-  EXPECT_EQ(music.OrderItemCount("Ingame"), 0u);
+  // Empty songs between commas count.
+  for (const auto& [order, count] : {std::pair{"INGAME", 3u}, {"GAP", 3u}, {"LIST", 2u}, {"Ingame", 0u}})
+    EXPECT_EQ(music.OrderItemCount(order), count) << order;
+  EXPECT_EQ((test::Lines{Item("GAP", 2), Item("ingame", 1), Item("Ingame", 1)}), (test::Lines{"", "x", "before"}));
   EXPECT_EQ(test::Exact(log, "[ZR_SDL_M, TMusicCollection.GetOrderItem] Order not found! (Ingame)"), 1u);
 }
 
@@ -195,9 +183,7 @@ TEST_F(ListTest, SongsAreNamedBeforeTheirEqualsSignAndUnknownTopLevelLinesReport
         "#odd=odd.xm\r\ntune.xm\r\n\r\n!end\r\nSONGS\r\nx=y\r\n");  // nothing is read after "!end"
   EXPECT_EQ(log.lines, std::vector<std::string>{"[ZR_SDL_M, LoadList] Unknown identifier! (Playlist)"});
   ASSERT_EQ(music.Count(), 3u);
-  EXPECT_EQ(music.Name(0), "Menu");
-  EXPECT_EQ(music.Name(1), "#odd");  // "#" is no comment inside a section
-  EXPECT_EQ(music.Name(2), "tune.xm");
+  EXPECT_EQ(music.Name(0) + "|" + music.Name(1) + "|" + music.Name(2), "Menu|#odd|tune.xm");  // "#" is no comment inside a section
   EXPECT_EQ(music.Handle(0), 0u);
 }
 
@@ -219,34 +205,29 @@ TEST_F(ListTest, CyclingThroughAnOrderWrapsAndAnEmptyOrderPlaysNothing) {
     EXPECT_EQ(song, want) << index;
   }
   for (const std::string order : {"MAPEND", "GAMEEND"}) {
-    log.lines.clear();
     std::string song = "kept";
+    log.lines.clear();
     EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song));
     EXPECT_EQ(song, "kept");
-    EXPECT_EQ(log.lines, std::vector<std::string>{
-                             "[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
+    EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
   }
 }
 
 TEST_F(ListTest, PlayAndStopReportMissingSongsAndCapacityDropsSongs) {
   Parse(music, "[MusicCollection]\r\nSONGS\r\nmenu=menu.xm\r\n\r\n");
-  log.lines.clear();
-  music.Play("menu");  // audio is off: even a known song is not found
-  music.Stop("other");
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"[ZR_SDL_M, TMusicCollection.Play] Music not found! (menu)",
+  log.lines.clear(), music.Play("menu"), music.Stop("other");  // audio is off: even a known song is not found
+  EXPECT_EQ(log.lines, (test::Lines{"[ZR_SDL_M, TMusicCollection.Play] Music not found! (menu)",
                                                  "[ZR_SDL_M, TMusicCollection.Stop] Music not found! (other)"}));
   TMusicCollection small(1);
-  small.AddSong(0, "a-rather-long-song-name-of-thirty");
-  small.AddSong(0, "b");
+  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
   ASSERT_EQ(small.Count(), 1u);
   EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
 }
 
 TEST(MemberName, DropsFoldersOfBothKinds) {
   for (const auto& [path, name] : {std::pair{"sounds\\fx/boom.wav", "boom.wav"}, {"sounds/fx\\boom.wav", "boom.wav"},
-                                   {"boom.wav", "boom.wav"}, {"dir/", ""}}) {
+                                   {"boom.wav", "boom.wav"}, {"dir/", ""}})
     EXPECT_EQ(MemberNameOf(path), name) << path;
-  }
 }
 
 }  // namespace

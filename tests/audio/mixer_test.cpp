@@ -23,33 +23,31 @@ std::shared_ptr<const PcmData> Constant(int16_t left, int16_t right, size_t fram
 std::vector<int16_t> MixFor(TMixer& mixer, size_t frames, std::vector<int16_t> out = {}) {
   const size_t start = out.size() / 2;
   out.resize(out.size() + frames * 2);
-  for (size_t done = 0; done < frames; done += 1024) {
+  for (size_t done = 0; done < frames; done += 1024)
     mixer.Mix(out.data() + (start + done) * 2, std::min<size_t>(1024, frames - done));
-  }
   return out;
 }
 
-VoiceParams Params(uint32_t volume = 100, int32_t pan = 0, uint32_t max = 1, bool loop = false) {
+VoiceParams Params(uint32_t volume = 100, int32_t pan = 0, uint32_t max = 1, bool loop = false, uint32_t freq = 0) {
   VoiceParams p;
   p.volume = volume, p.pan = pan, p.max = max, p.loop = loop;
+  if (freq) p.freq = freq;
   return p;
 }
 
-TEST(Mixer, PlaysASampleOnceScaledByVolumeAndPanPerSide) {
-  struct Case { uint32_t volume; int32_t pan; int left; int right; };
+TEST(Mixer, PlaysASampleOnceScaledByVolumeAndPanPerSideAtItsFrequency) {
+  struct Case { uint32_t volume; int32_t pan; int left, right; uint32_t freq = 0; size_t frames = 3000; };
   for (const Case c : {Case{100, 0, 10000, -10000}, Case{50, 0, 5000, -5000}, Case{100, -100, 10000, 0},
                        Case{100, 100, 0, -10000}, Case{100, 60, 4000, -10000}, Case{80, -25, 8000, -6000},
-                       Case{0, 0, 0, 0}}) {
-    SCOPED_TRACE(testing::Message() << "volume " << c.volume << " pan " << c.pan);
+                       Case{0, 0, 0, 0, 0, 0}, Case{100, 0, 10000, -10000, kRate / 2, 6000},
+                       Case{100, 0, 10000, -10000, kRate * 2, 1500}}) {
+    SCOPED_TRACE(testing::Message() << "volume " << c.volume << " pan " << c.pan << " freq " << c.freq);
     TMixer mixer(kRate);
-    mixer.PlaySample(1, 10, Constant(10000, -10000, 3000), Params(c.volume, c.pan));
+    mixer.PlaySample(1, 10, Constant(10000, -10000, 3000), Params(c.volume, c.pan, 1, false, c.freq));
     const auto out = MixFor(mixer, 8192);
-    EXPECT_EQ(out[0], c.left);
-    EXPECT_EQ(out[1], c.right);
     const auto s = Analyse(out);
-    EXPECT_EQ(s.first, 0u);
-    EXPECT_EQ(s.Span(), c.volume ? 3000u : 0u);
-    EXPECT_EQ(s.nonZero, s.Span());
+    EXPECT_EQ(std::tie(out[0], out[1]), std::make_tuple(int16_t(c.left), int16_t(c.right)));
+    EXPECT_EQ(std::tie(s.first, s.nonZero, s.last), std::make_tuple(size_t{0}, c.frames, c.frames ? c.frames - 1 : 0));
     EXPECT_EQ(mixer.ActiveVoices(), 0u);
   }
 }
@@ -66,7 +64,7 @@ TEST(Mixer, OnePlayAtATimeReplacesInsteadOfStacking) {
   EXPECT_EQ(s.Span(), 2048u + 4000u);
 }
 
-TEST(Mixer, ThePlayThatSoundedLongestIsTheOneReplaced) {
+TEST(Mixer, WithOverrideTheLongestSoundingPlayIsReplacedWithoutItTheNewPlayIsDropped) {
   for (bool overrideOldest : {true, false}) {
     TMixer mixer(kRate);
     VoiceParams p = Params(100, 0, 2);
@@ -77,8 +75,6 @@ TEST(Mixer, ThePlayThatSoundedLongestIsTheOneReplaced) {
       out = MixFor(mixer, 1024, out);
     }
     out = MixFor(mixer, 8192, out);
-    // With override plays 2 and 3 sound together after play 1 was taken
-    // over; without it the third play is dropped.
     EXPECT_EQ(out[2 * 3500], overrideOldest ? 2000 : 1000);
     EXPECT_EQ(Analyse(out).last, (overrideOldest ? 2048u : 1024u) + 3000u - 1);
   }
@@ -88,8 +84,7 @@ TEST(Mixer, DifferentSamplesSoundTogetherClipAndGiveTheOldestVoiceOfAFullPoolToA
   TMixer mixer(kRate);
   for (uint32_t id = 1; id <= 4; ++id) mixer.PlaySample(id, 100 + id, Constant(30000, -30000, 50), Params());
   const auto loud = MixFor(mixer, 64);  // clipped instead of wrapped
-  EXPECT_EQ(loud[0], 32767);
-  EXPECT_EQ(loud[1], -32768);
+  EXPECT_EQ(std::tie(loud[0], loud[1]), std::make_tuple(int16_t{32767}, int16_t{-32768}));
   for (uint32_t id = 1; id <= TMixer::kVoices; ++id) mixer.PlaySample(id, 200 + id, Constant(1, 1, 5000), Params());
   MixFor(mixer, 16);
   EXPECT_EQ(mixer.ActiveVoices(), TMixer::kVoices);
@@ -111,30 +106,16 @@ TEST(Mixer, LoopingVoicesRunUntilStoppedByChannelOrSample) {
   EXPECT_EQ(Analyse(MixFor(mixer, 1024)).nonZero, 0u);
 }
 
-TEST(Mixer, FrequencySetsThePlaybackRate) {
-  for (const auto& [freq, frames] : {std::pair{kRate / 2, 2000u}, std::pair{kRate * 2, 500u}}) {
-    TMixer mixer(kRate);
-    VoiceParams p = Params();
-    p.freq = freq;
-    mixer.PlaySample(1, 10, Constant(1000, 1000, 1000), p);
-    EXPECT_EQ(Analyse(MixFor(mixer, 4096)).nonZero, frames);
-  }
-}
-
-class FakeModule : public MusicSource {
-public:
-  explicit FakeModule(size_t length) : length_(length) {}
-  void Restart() override { ++restarts, position_ = 0; }
+struct FakeModule : MusicSource {
+  explicit FakeModule(size_t length) : length(length) {}
+  void Restart() override { ++restarts, position = 0; }
   size_t Render(int16_t* out, size_t frames) override {
-    const size_t n = std::min(frames, length_ - position_);
+    const size_t n = std::min(frames, length - position);
     std::fill(out, out + n * 2, 300);
-    position_ += n;
-    return n;
+    return position += n, n;
   }
+  size_t length, position = 0;
   int restarts = 0;
-
-private:
-  size_t length_, position_ = 0;
 };
 
 TEST(Mixer, ModulesStartStopRestartAndEnd) {
@@ -146,15 +127,11 @@ TEST(Mixer, ModulesStartStopRestartAndEnd) {
   mixer.StopMusic(5);
   EXPECT_EQ(Analyse(MixFor(mixer, 1024)).nonZero, 0u);
   EXPECT_EQ(mixer.ActiveMusic(), 0u);
-
   mixer.PlayMusic(5, module, true);  // from the start again: 3000 frames, then it ends
   mixer.PlayMusic(5, module, true);  // a second start does not double it
   const auto s = Analyse(MixFor(mixer, 8192));
-  EXPECT_EQ(module->restarts, 3);
-  EXPECT_EQ(s.nonZero, 3000u);
-  EXPECT_EQ(s.maxLeft, 300);
+  EXPECT_EQ(std::tie(module->restarts, s.nonZero, s.maxLeft), std::make_tuple(3, size_t{3000}, 300));
   EXPECT_EQ(mixer.ActiveMusic(), 0u);
-
   mixer.PlaySample(1, 10, Constant(500, 500, 100), Params(100, 0, 1, true));
   mixer.PlayMusic(2, std::make_shared<FakeModule>(1000000), true);
   MixFor(mixer, 512);
