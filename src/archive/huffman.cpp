@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -27,11 +28,9 @@ public:
     count_ += length;
     if (count_ >= 32) {
       count_ -= 32;
-      const uint32_t word = static_cast<uint32_t>(acc_ >> count_);
-      out_[0] = static_cast<uint8_t>(word >> 24);
-      out_[1] = static_cast<uint8_t>(word >> 16);
-      out_[2] = static_cast<uint8_t>(word >> 8);
-      out_[3] = static_cast<uint8_t>(word);
+      uint32_t word = static_cast<uint32_t>(acc_ >> count_);
+      if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap32(word);
+      std::memcpy(out_, &word, 4);
       out_ += 4;
       acc_ &= (uint64_t{1} << count_) - 1;
     }
@@ -152,6 +151,13 @@ size_t AssignCodes(const std::array<EncNode, kNodeCount>& nodes, int node, uint3
   }
   return 1 + AssignCodes(nodes, n.left, path << 1, depth + 1, codes) +
          AssignCodes(nodes, n.right, (path << 1) | 1u, depth + 1, codes);
+}
+
+// The writer is taken and returned by value so its fields stay in registers
+// through the loop; the bytes it stores could otherwise alias them.
+BitWriter PutCodes(BitWriter writer, std::span<const uint8_t> block, const std::array<Code, 256>& codes) {
+  for (uint8_t b : block) writer.Put(codes[b].bits, codes[b].length);
+  return writer;
 }
 
 void WriteTree(const std::array<EncNode, kNodeCount>& nodes, int node, BitWriter& writer) {
@@ -338,7 +344,7 @@ void HuffEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
     out[at + 1] = static_cast<uint8_t>(n >> 8);
     BitWriter writer(out.data() + at + 2);
     WriteTree(nodes, root, writer);
-    for (uint8_t b : block) writer.Put(codes[b].bits, codes[b].length);
+    writer = PutCodes(writer, block, codes);
     out.resize(static_cast<size_t>(writer.Flush() - out.data()));
     done += n;
   } while (done < data.size());
