@@ -1,6 +1,5 @@
 // Seeded sample data for the archive tests, benchmark and fuzz seeds: the
-// kinds of bytes the game's archives hold, made here rather than read from
-// files so every run sees the same bytes.
+// kinds of bytes the game's archives hold, the same on every run.
 #pragma once
 
 #include <cstdint>
@@ -33,9 +32,9 @@ inline std::vector<uint8_t> Random(size_t n, uint64_t seed, uint32_t alphabet = 
 
 // English-like text lines ended by CR LF, as in the game's list files.
 inline std::vector<uint8_t> Text(size_t n, uint64_t seed) {
-  static const char* words[] = {"the",  "stone", "falls", "diamond", "cave",  "exit",   "player", "bomb",
-                                "rolls", "into", "balloon", "rises", "wall", "sand",   "of",     "and",
-                                "a",    "level", "pack",  "tunnel",  "map",   "quarry", "star",   "dig"};
+  static const char* words[] = {"the", "stone", "falls", "diamond", "cave", "exit", "player", "bomb", "rolls", "into",
+                                "balloon", "rises", "wall", "sand", "of", "and", "a", "level", "pack", "tunnel",
+                                "map", "quarry", "star", "dig"};
   Rng rng(seed);
   std::vector<uint8_t> out;
   for (size_t column = 0; out.size() < n;) {
@@ -43,12 +42,9 @@ inline std::vector<uint8_t> Text(size_t n, uint64_t seed) {
     if (rng.Below(9) == 0) w[0] = static_cast<char>(w[0] - 32);
     out.insert(out.end(), w.begin(), w.end());
     column += w.size();
-    if (column > 60 || rng.Below(14) == 0) {
-      out.insert(out.end(), {'\r', '\n'});
-      column = 0;
-    } else {
-      out.push_back(rng.Below(11) == 0 ? ',' : ' ');
-    }
+    const bool end = column > 60 || rng.Below(14) == 0;
+    if (end) out.insert(out.end(), {'\r', '\n'}), column = 0;
+    else out.push_back(rng.Below(11) == 0 ? ',' : ' ');
   }
   out.resize(n);
   return out;
@@ -69,8 +65,8 @@ inline std::vector<uint8_t> Pixels(size_t n, uint64_t seed) {
   return out;
 }
 
-// 20 x 12 maps as text (a border of walls, then sand, stones, diamonds and
-// the rest), one after the other like the maps of a level pack.
+// 20 x 12 text maps (a border of walls, then sand, stones, diamonds...), one
+// after the other like the maps of a level pack.
 inline std::vector<uint8_t> Maps(size_t n, uint64_t seed) {
   static const char cells[] = "....... @@$&0#%><=!";
   Rng rng(seed);
@@ -78,8 +74,7 @@ inline std::vector<uint8_t> Maps(size_t n, uint64_t seed) {
   while (out.size() < n) {
     for (int y = 0; y < 12; ++y) {
       for (int x = 0; x < 20; ++x) {
-        const bool border = y == 0 || y == 11 || x == 0 || x == 19;
-        const char c = border ? '#' : cells[rng.Below(sizeof cells - 1)];
+        const char c = y == 0 || y == 11 || x == 0 || x == 19 ? '#' : cells[rng.Below(sizeof cells - 1)];
         out.push_back(static_cast<uint8_t>(y == 1 && x == 1 ? '*' : c));
       }
       out.insert(out.end(), {'\r', '\n'});
@@ -89,8 +84,8 @@ inline std::vector<uint8_t> Maps(size_t n, uint64_t seed) {
   return out;
 }
 
-// Byte values with Fibonacci-like frequencies: gives Huffman codes far
-// longer than a lookup table's width.
+// Byte values with Fibonacci-like frequencies: Huffman codes far longer than
+// a lookup table's width.
 inline std::vector<uint8_t> Skewed(size_t n, uint64_t seed) {
   std::vector<uint8_t> pool;
   for (uint32_t v = 0, a = 1, b = 1; v < 22 && pool.size() < 40000; ++v, b += a, a = b - a)
