@@ -3,7 +3,6 @@
 #pragma once
 
 #include <chrono>
-#include <span>
 #include <stdexcept>
 #include <thread>
 
@@ -63,19 +62,13 @@ struct DiskAudio {
     setenv("SDL_DISKAUDIODELAY", "1", 1);
   }
   ~DiskAudio() { unsetenv("SDL_DISKAUDIOFILE"), unsetenv("SDL_DISKAUDIODELAY"); }
-  size_t Frames() const {
-    std::error_code error;
-    const uintmax_t size = fs::file_size(file, error);
-    return error ? 0 : size / 4;
-  }
+  size_t Frames() const { std::error_code error; const auto size = fs::file_size(file, error); return error ? 0 : size / 4; }
   // False only after a deadline far beyond the expected fraction of a second (a stuck device).
   bool WaitFrames(size_t frames) const {
     const size_t target = Frames() + frames;
-    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60); Frames() < target;) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Frames() < target && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return Frames() >= target;
   }
   std::vector<int16_t> Samples() const {  // left, right, ...
     const std::string bytes = ReadFileBytes(file);

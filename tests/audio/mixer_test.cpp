@@ -52,31 +52,23 @@ TEST(Mixer, PlaysASampleOnceScaledByVolumeAndPanPerSideAtItsFrequency) {
   }
 }
 
-TEST(Mixer, OnePlayAtATimeReplacesInsteadOfStacking) {
-  TMixer mixer(kRate);
-  auto pcm = Constant(10000, 10000, 4000);
-  mixer.PlaySample(1, 10, pcm, Params());
-  mixer.PlaySample(1, 11, pcm, Params());  // same buffer: the first is taken over at once
-  auto out = MixFor(mixer, 2048);
-  mixer.PlaySample(1, 12, pcm, Params());  // half way through: starts over
-  const auto s = Analyse(MixFor(mixer, 8192, out));
-  EXPECT_EQ(s.maxLeft, 10000);  // never two plays summed
-  EXPECT_EQ(s.Span(), 2048u + 4000u);
-}
-
-TEST(Mixer, WithOverrideTheLongestSoundingPlayIsReplacedWithoutItTheNewPlayIsDropped) {
-  for (bool overrideOldest : {true, false}) {
+// Three plays of one sample, 1024 frames apart: how many sound together and for how long.
+TEST(Mixer, PlaysOfOneSampleShareMaxVoicesReplacingTheLongestSoundingOnlyWithOverride) {
+  struct Case { uint32_t max; bool overrideOldest; int maxLeft, at3500; size_t last; };
+  for (const Case c : {Case{1, true, 1000, 1000, 2048 + 2999}, Case{2, true, 2000, 2000, 2048 + 2999},
+                       Case{2, false, 2000, 1000, 1024 + 2999}}) {
     TMixer mixer(kRate);
-    VoiceParams p = Params(100, 0, 2);
-    p.overrideOldest = overrideOldest;
+    VoiceParams p = Params(100, 0, c.max);
+    p.overrideOldest = c.overrideOldest;
     std::vector<int16_t> out;
     for (uint32_t play = 0; play < 3; ++play) {
       mixer.PlaySample(7, 20 + play, Constant(1000, 1000, 3000), p);
       out = MixFor(mixer, 1024, out);
     }
     out = MixFor(mixer, 8192, out);
-    EXPECT_EQ(out[2 * 3500], overrideOldest ? 2000 : 1000);
-    EXPECT_EQ(Analyse(out).last, (overrideOldest ? 2048u : 1024u) + 3000u - 1);
+    const auto s = Analyse(out);
+    EXPECT_EQ(std::tie(s.maxLeft, out[2 * 3500], s.first, s.last), std::make_tuple(c.maxLeft, int16_t(c.at3500), size_t{0}, c.last))
+        << c.max << c.overrideOldest;
   }
 }
 

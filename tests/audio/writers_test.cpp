@@ -1,5 +1,4 @@
-// The WAV and XM writers, pinned byte for byte, and what libopenmpt makes of
-// their modules.
+// The WAV and XM writers, pinned byte for byte, and what libopenmpt makes of their modules.
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
 
@@ -23,16 +22,9 @@ TEST(WavWriter, WritesTheCanonicalPcmHeader) {
 
 TEST(XmWriter, LaysOutHeaderPatternInstrumentAndDeltaSamples) {
   XmModule m;
-  m.name = "tiny", m.channels = 1, m.orders = {0};
-  XmPattern p;
-  p.rows = 1;
-  p.At(0, 0, 1) = XmCell{49, 1, 0, 0, 0};
-  m.patterns.push_back(p);
-  XmInstrument lead;
-  lead.name = "lead";
-  lead.sample.points = {0x1000, 0x0800};
-  lead.sample.eightBit = true;
-  m.instruments.push_back(lead);
+  m.name = "tiny", m.channels = 1, m.orders = {0}, m.patterns = {XmPattern{1, {}}}, m.instruments.resize(1);
+  m.patterns[0].At(0, 0, 1) = XmCell{49, 1, 0, 0, 0};
+  m.instruments[0].name = "lead", m.instruments[0].sample.points = {0x1000, 0x0800}, m.instruments[0].sample.eightBit = true;
   const auto xm = WriteXm(m);
 
   ASSERT_EQ(xm.size(), 653u);
@@ -52,12 +44,9 @@ TEST(XmWriter, LaysOutHeaderPatternInstrumentAndDeltaSamples) {
 
 TEST(XmWriter, SixteenBitLoopingSamplesAreMarkedAndMeasuredInBytes) {
   XmModule m;
-  m.channels = 2, m.orders = {0}, m.patterns = {XmPattern{2, {}}};
-  XmInstrument i;
-  i.sample.points = {100, 300, -200};
-  i.sample.loopStart = 1;
-  i.sample.loopLength = 5;  // longer than the sample: cut to what is there
-  m.instruments.push_back(i);
+  m.channels = 2, m.orders = {0}, m.patterns = {XmPattern{2, {}}}, m.instruments.resize(1);
+  auto& sample = m.instruments[0].sample;
+  sample.points = {100, 300, -200}, sample.loopStart = 1, sample.loopLength = 5;  // longer than the sample: cut
   const auto xm = WriteXm(m);
   // Empty pattern of 2 rows x 2 channels: four 0x80 flag bytes.
   EXPECT_EQ(Slice(xm, 336, 13), (Bytes{9, 0, 0, 0, 0, 2, 0, 4, 0, 0x80, 0x80, 0x80, 0x80}));
@@ -70,10 +59,9 @@ TEST(XmWriter, LibopenmptReadsAndPlaysTheModules) {
   openmpt_module* module = openmpt_module_create_from_memory2(xm.data(), xm.size(), openmpt_log_func_silent, nullptr,
                                                               openmpt_error_func_ignore, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(module, nullptr);
-  EXPECT_EQ(openmpt_module_get_num_channels(module), 4);
-  EXPECT_EQ(openmpt_module_get_num_patterns(module), 1);
-  EXPECT_EQ(openmpt_module_get_num_instruments(module), 1);
-  EXPECT_EQ(openmpt_module_get_num_orders(module), 1);
+  EXPECT_EQ(std::make_tuple(openmpt_module_get_num_channels(module), openmpt_module_get_num_patterns(module),
+                            openmpt_module_get_num_instruments(module), openmpt_module_get_num_orders(module)),
+            std::make_tuple(4, 1, 1, 1));
   EXPECT_NEAR(openmpt_module_get_duration_seconds(module), 0.48, 0.001);  // 8 rows x 3 ticks x 2.5 / 125 s
   std::vector<int16_t> out(2 * 2048);
   ASSERT_EQ(openmpt_module_read_interleaved_stereo(module, 44100, 2048, out.data()), 2048u);
