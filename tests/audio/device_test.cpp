@@ -11,9 +11,7 @@
 namespace quarry {
 namespace {
 
-using test::Analyse;
-using test::Lines;
-using test::ToBytes;
+using test::Analyse, test::Lines, test::ToBytes;
 
 constexpr size_t kBoomFrames = 4410;  // 0.1 s
 constexpr size_t kMargin = 8192;      // two device buffers and the file's own buffering
@@ -21,14 +19,8 @@ constexpr size_t kMargin = 8192;      // two device buffers and the file's own b
 class AudioTest : public ::testing::Test {
 protected:
   void TearDown() override { SoundFree(), AudioAvailable = false, unsetenv("SDL_AUDIODRIVER"), SetSoundVersionOverride(std::nullopt); }
-  std::string Archive(const std::vector<std::pair<std::string, test::Bytes>>& members) {
-    return test::WriteArchive(dir / "sound.mad", members);
-  }
-  void StartAudio() {
-    Init_Audio();
-    ASSERT_TRUE(AudioAvailable);
-    log.lines.clear();
-  }
+  std::string Archive(const std::vector<std::pair<std::string, test::Bytes>>& m) { return test::WriteArchive(dir / "sound.mad", m); }
+  void StartAudio() { Init_Audio(), log.lines.clear(); ASSERT_TRUE(AudioAvailable); }
 
   TempDir dir;
   const std::string boom = dir / "boom.wav";  // 64 frames at 22050 Hz
@@ -43,8 +35,7 @@ TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenOpensOnceAndLoadsNoBadFile) {
   EXPECT_FALSE(SoundChannelPlay(1, true) || SoundChannelStop(1) || SoundSampleFree(1) || SoundSampleGetInfo(1, info));
   ASSERT_TRUE(SoundInit(1, 44100, 0));
   EXPECT_FALSE(SoundInit(1, 44100, 0));
-  SoundFree();
-  EXPECT_FALSE(SoundDeviceOpen());
+  EXPECT_FALSE((SoundFree(), SoundDeviceOpen()));
   ASSERT_TRUE(SoundInit(1, 44100, 0));
   test::WriteFile(dir / "junk", test::Bytes(300, 0xEE)), test::WriteFile(dir / "empty", {});
   for (const std::string name : {"junk", "missing", "empty"})
@@ -76,22 +67,18 @@ TEST_F(AudioTest, DeviceKeepsSampleSettingsInRangeAndChannelsToLiveSamples) {
 }
 
 TEST_F(AudioTest, InitAudioChecksTheVersionThenStartsTheDeviceOrReportsThatNoneIsUsable) {
-  SetSoundVersionOverride(0x00020001);
-  Init_Audio();
+  SetSoundVersionOverride(0x00020001), Init_Audio();
   EXPECT_FALSE(AudioAvailable);
-  EXPECT_EQ(log.lines, Lines{"{ZR_SDL_A, Init_Audio} BASS V2.1 was not loaded."});
-  log.lines.clear();
   EXPECT_EQ(LoadWave(boom, false) + LoadMusic(boom), 0u);
   PlayMusic(1), StopMusic(1), FreeMusic(1);
-  EXPECT_TRUE(log.lines.empty());
+  EXPECT_EQ(log.lines, Lines{"{ZR_SDL_A, Init_Audio} BASS V2.1 was not loaded."});  // and the calls after it stay quiet
   EXPECT_FALSE(std::filesystem::exists(disk.file));  // the device was never opened
-  SetSoundVersionOverride(std::nullopt);
-  setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);  // the environment can report another version
+  SetSoundVersionOverride(std::nullopt), setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);  // the environment can set it
   EXPECT_EQ(SoundGetVersion(), 0x00010001u);
   unsetenv("QUARRY_SOUND_VERSION");
   EXPECT_EQ(SoundGetVersion(), kSoundVersion);
 
-  Init_Audio();
+  log.lines.clear(), Init_Audio();
   ASSERT_TRUE(AudioAvailable);
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
   EXPECT_TRUE(std::filesystem::exists(disk.file));
@@ -99,9 +86,7 @@ TEST_F(AudioTest, InitAudioChecksTheVersionThenStartsTheDeviceOrReportsThatNoneI
   EXPECT_FALSE(SoundDeviceOpen());
   EXPECT_TRUE(log.lines.empty());  // freeing writes no line
 
-  AudioAvailable = false;
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  Init_Audio();
+  AudioAvailable = false, setenv("SDL_AUDIODRIVER", "no-such-driver", 1), Init_Audio();
   EXPECT_FALSE(AudioAvailable);
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "{ZR_SDL_A, Init_Audio} BASS: Can't initialize device!"}));
 }
@@ -121,8 +106,7 @@ TEST_F(AudioTest, PlayedWavesAreMixedWithTheirLengthVolumePanAndMax) {
     ASSERT_TRUE(disk.WaitFrames(plays.size() * kBoomFrames + kMargin));
     marks.push_back(disk.Frames());
   }
-  FreeAudioDevice();
-  const auto samples = disk.Samples();
+  const auto samples = (FreeAudioDevice(), disk.Samples());
   const auto left = Analyse(samples, marks[0], marks[1]), right = Analyse(samples, marks[1], marks[2]);
   EXPECT_EQ(std::tie(left.nonZero, left.maxLeft, left.maxRight), std::make_tuple(kBoomFrames, 5000, 0));
   EXPECT_EQ(left.Span(), kBoomFrames);
@@ -142,15 +126,12 @@ TEST_F(AudioTest, AModulePlaysLoopsAndStopsThroughTheMusicCollection) {
   log.lines.clear(), music.LoadList("muzax.ini", archive);
   ASSERT_EQ(music.Count(), 1u);
   std::string song;
-  music.GetOrderItem("LIST", 1, song);
-  const size_t before = disk.Frames();
+  const size_t before = (music.GetOrderItem("LIST", 1, song), disk.Frames());
   music.Play(song);
   ASSERT_TRUE(disk.WaitFrames(44100));  // a second: four times the module's length
-  music.Stop(song);
-  const size_t stopped = disk.Frames();
+  const size_t stopped = (music.Stop(song), disk.Frames());
   ASSERT_TRUE(disk.WaitFrames(3 * kMargin));
-  FreeAudioDevice();
-  AudioAvailable = false;  // the collection's destructor stays quiet
+  FreeAudioDevice(), AudioAvailable = false;  // the collection's destructor stays quiet
   const auto samples = disk.Samples();
   EXPECT_GE(test::CountBursts({samples.begin() + 2 * before, samples.begin() + 2 * stopped}, 2000), 3u);  // it looped
   EXPECT_EQ(Analyse(samples, stopped + kMargin).nonZero, 0u);  // and stopping silenced it
@@ -165,9 +146,8 @@ TEST_F(AudioTest, AModuleThatCannotLoadOrAWaveThatCannotPlayTurnsAllSoundOff) {
                         {"muzax.ini", ToBytes("[MusicCollection]\r\nSONGS\r\nbad=bad.xm\r\ngood=good.xm\r\n\r\n")},
                         {"bad.xm", test::Bytes(600, 0x5A)}, {"good.xm", WriteXm(test::BeepModule())}}));
   TWaveCollection waves(16);
-  waves.LoadList("waves.ini", archive);
   TMusicCollection music(16);
-  log.lines.clear(), music.LoadList("muzax.ini", archive);
+  waves.LoadList("waves.ini", archive), log.lines.clear(), music.LoadList("muzax.ini", archive);
   EXPECT_EQ(log.lines, Lines{"{ZR_SDL_A, LoadMusic} BASS: Loading bad.xm failed"});
   EXPECT_FALSE(AudioAvailable || SoundDeviceOpen());
   EXPECT_EQ(music.Count(), 2u);
@@ -190,18 +170,16 @@ TEST_F(AudioTest, TheFileFormsLoadAndLogWhileAudioIsOn) {
   ASSERT_NE(music, 0u);
   PlayMusic(music), StopMusic(music), FreeMusic(music);
   EXPECT_FALSE(SoundChannelPlay(music, true));  // the handle is gone
-  const SoundHandle wave = LoadWave(good, true);
-  ASSERT_NE(wave, 0u);
-  EXPECT_EQ(LoadWave(bad, false), 0u);
+  const SoundHandle wave = LoadWave(good, true), badWave = LoadWave(bad, false);
+  EXPECT_TRUE(wave && !badWave);
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, LoadMusic) BASS: Loading " + song + " was successful",
                               "(ZR_SDL_A, PlayMusic) BASS: Music started.", "(ZR_SDL_A, StopMusic) BASS: Music stopped.",
                               "(ZR_SDL_A, FreeMusic) BASS: Music freed.", "(ZR_SDL_A, LoadWave) BASS: Loading " + good + " was successful",
                               "[ZR_SDL_A, LoadWave] BASS: Loading " + bad + " failed"}));
   EXPECT_TRUE(AudioAvailable);  // a bad sample is no reason to go silent
   SoundSample info;
-  ASSERT_TRUE(SoundSampleGetInfo(wave, info));
-  EXPECT_EQ(std::tie(info.freq, info.max, info.flags), std::make_tuple(22050u, 3u, kSampleOverPos | kSampleLoop));
-  EXPECT_EQ(info.length, 100u * 4);  // converted to 16-bit stereo
+  ASSERT_TRUE(SoundSampleGetInfo(wave, info));  // length: converted to 16-bit stereo
+  EXPECT_EQ(std::tie(info.freq, info.max, info.flags, info.length), std::make_tuple(22050u, 3u, kSampleOverPos | kSampleLoop, 400u));
 }
 
 TEST_F(AudioTest, LoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
