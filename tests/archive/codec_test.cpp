@@ -68,14 +68,10 @@ Bytes LzwBucketWalk(const Bytes& data) {
     if (pos + m < count && next < 0x8000 && index[next] + static_cast<int32_t>(best) + 1 < 0x40000) {
       std::memcpy(&store[index[next]], look, best + 1);
       index[next + 1] = index[next] + static_cast<int32_t>(best) + 1;
-      if (look[0] == 255) {
-        order[next] = next;
-      } else {
-        const int32_t at = bucket[look[0] + 1];
-        std::memmove(&order[at + 1], &order[at], static_cast<size_t>(next - at) * sizeof(int32_t));
-        order[at] = next;
-        for (int x = look[0] + 1; x < 256; ++x) ++bucket[x];
-      }
+      const int32_t at = look[0] == 255 ? next : bucket[look[0] + 1];  // the end of look[0]'s bucket
+      std::memmove(order.data() + at + 1, order.data() + at, static_cast<size_t>(next - at) * sizeof(int32_t));
+      order[at] = next;
+      for (int x = look[0] + 1; x < 256; ++x) ++bucket[x];
       ++next;
     }
     pos += best;
