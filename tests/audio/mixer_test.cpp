@@ -13,8 +13,7 @@ using test::Analyse;
 constexpr uint32_t kRate = 44100;
 
 std::shared_ptr<const PcmData> Constant(int16_t left, int16_t right, size_t frames) {
-  auto pcm = std::make_shared<PcmData>();
-  pcm->rate = kRate;
+  auto pcm = std::make_shared<PcmData>();  // at kRate
   for (size_t i = 0; i < frames; ++i) pcm->frames.insert(pcm->frames.end(), {left, right});
   return pcm;
 }
@@ -28,22 +27,15 @@ std::vector<int16_t> MixFor(TMixer& mixer, size_t frames, std::vector<int16_t> o
   return out;
 }
 
-VoiceParams Params(uint32_t volume = 100, int32_t pan = 0, uint32_t max = 1, bool loop = false, uint32_t freq = 0) {
-  VoiceParams p;
-  p.volume = volume, p.pan = pan, p.max = max, p.loop = loop;
-  if (freq) p.freq = freq;
-  return p;
-}
-
 TEST(Mixer, PlaysASampleOnceScaledByVolumeAndPanPerSideAtItsFrequency) {
-  struct Case { uint32_t volume; int32_t pan; int left, right; uint32_t freq = 0; size_t frames = 3000; };
+  struct Case { uint32_t volume; int32_t pan; int left, right; uint32_t freq = kRate; size_t frames = 3000; };
   for (const Case c : {Case{100, 0, 10000, -10000}, Case{50, 0, 5000, -5000}, Case{100, -100, 10000, 0},
                        Case{100, 100, 0, -10000}, Case{100, 60, 4000, -10000}, Case{80, -25, 8000, -6000},
-                       Case{0, 0, 0, 0, 0, 0}, Case{100, 0, 10000, -10000, kRate / 2, 6000},
+                       Case{0, 0, 0, 0, kRate, 0}, Case{100, 0, 10000, -10000, kRate / 2, 6000},
                        Case{100, 0, 10000, -10000, kRate * 2, 1500}}) {
     SCOPED_TRACE(testing::Message() << "volume " << c.volume << " pan " << c.pan << " freq " << c.freq);
     TMixer mixer(kRate);
-    mixer.PlaySample(1, 10, Constant(10000, -10000, 3000), Params(c.volume, c.pan, 1, false, c.freq));
+    mixer.PlaySample(1, 10, Constant(10000, -10000, 3000), VoiceParams{.freq = c.freq, .volume = c.volume, .pan = c.pan});
     const auto out = MixFor(mixer, 8192);
     const auto s = Analyse(out);
     EXPECT_EQ(std::tie(out[0], out[1]), std::make_tuple(int16_t(c.left), int16_t(c.right)));
@@ -58,11 +50,9 @@ TEST(Mixer, PlaysOfOneSampleShareMaxVoicesReplacingTheLongestSoundingOnlyWithOve
   for (const Case c : {Case{1, true, 1000, 1000, 2048 + 2999}, Case{2, true, 2000, 2000, 2048 + 2999},
                        Case{2, false, 2000, 1000, 1024 + 2999}}) {
     TMixer mixer(kRate);
-    VoiceParams p = Params(100, 0, c.max);
-    p.overrideOldest = c.overrideOldest;
     std::vector<int16_t> out;
     for (uint32_t play = 0; play < 3; ++play) {
-      mixer.PlaySample(7, 20 + play, Constant(1000, 1000, 3000), p);
+      mixer.PlaySample(7, 20 + play, Constant(1000, 1000, 3000), VoiceParams{.max = c.max, .overrideOldest = c.overrideOldest});
       out = MixFor(mixer, 1024, out);
     }
     out = MixFor(mixer, 8192, out);
@@ -74,37 +64,33 @@ TEST(Mixer, PlaysOfOneSampleShareMaxVoicesReplacingTheLongestSoundingOnlyWithOve
 
 TEST(Mixer, DifferentSamplesSoundTogetherClipAndGiveTheOldestVoiceOfAFullPoolToANewPlay) {
   TMixer mixer(kRate);
-  for (uint32_t id = 1; id <= 4; ++id) mixer.PlaySample(id, 100 + id, Constant(30000, -30000, 50), Params());
+  for (uint32_t id = 1; id <= 4; ++id) mixer.PlaySample(id, 100 + id, Constant(30000, -30000, 50), {});
   const auto loud = MixFor(mixer, 64);  // clipped instead of wrapped
   EXPECT_EQ(std::tie(loud[0], loud[1]), std::make_tuple(int16_t{32767}, int16_t{-32768}));
-  for (uint32_t id = 1; id <= TMixer::kVoices; ++id) mixer.PlaySample(id, 200 + id, Constant(1, 1, 5000), Params());
+  for (uint32_t id = 1; id <= TMixer::kVoices; ++id) mixer.PlaySample(id, 200 + id, Constant(1, 1, 5000), {});
   MixFor(mixer, 16);
   EXPECT_EQ(mixer.ActiveVoices(), TMixer::kVoices);
-  mixer.PlaySample(999, 5000, Constant(1, 1, 5000), Params());
+  mixer.PlaySample(999, 5000, Constant(1, 1, 5000), {});
   mixer.StopSample(1);  // the oldest: already gone, so this stops nothing
   const auto out = MixFor(mixer, 16);
-  EXPECT_EQ(mixer.ActiveVoices(), TMixer::kVoices);
-  EXPECT_EQ(out[0], static_cast<int16_t>(TMixer::kVoices));
+  EXPECT_EQ(std::make_tuple(mixer.ActiveVoices(), out[0]), std::make_tuple(TMixer::kVoices, int16_t(TMixer::kVoices)));
 }
 
 TEST(Mixer, LoopingVoicesRunUntilStoppedByChannelOrSample) {
   TMixer mixer(kRate);
-  mixer.PlaySample(1, 10, Constant(500, 500, 100), Params(100, 0, 4, true));
-  mixer.PlaySample(2, 11, Constant(700, 700, 100), Params(100, 0, 4, true));
+  mixer.PlaySample(1, 10, Constant(500, 500, 100), {.max = 4, .loop = true});
+  mixer.PlaySample(2, 11, Constant(700, 700, 100), {.max = 4, .loop = true});
   EXPECT_EQ(Analyse(MixFor(mixer, 4096)).nonZero, 4096u);
-  mixer.StopChannel(10);
-  EXPECT_EQ(MixFor(mixer, 1024)[0], 700);
-  mixer.StopSample(2);
-  EXPECT_EQ(Analyse(MixFor(mixer, 1024)).nonZero, 0u);
+  EXPECT_EQ((mixer.StopChannel(10), MixFor(mixer, 1024))[0], 700);
+  EXPECT_EQ((mixer.StopSample(2), Analyse(MixFor(mixer, 1024))).nonZero, 0u);
 }
 
-struct FakeModule : MusicSource {
+struct FakeModule : MusicSource {  // length frames of 300, then the end
   explicit FakeModule(size_t length) : length(length) {}
   void Restart() override { ++restarts, position = 0; }
   size_t Render(int16_t* out, size_t frames) override {
     const size_t n = std::min(frames, length - position);
-    std::fill(out, out + n * 2, 300);
-    return position += n, n;
+    return std::fill(out, out + n * 2, 300), position += n, n;
   }
   size_t length, position = 0;
   int restarts = 0;
@@ -116,18 +102,15 @@ TEST(Mixer, ModulesStartStopRestartAndEnd) {
   mixer.PlayMusic(5, module, true);
   EXPECT_EQ(MixFor(mixer, 1024)[0], 300);
   EXPECT_EQ(module->restarts, 1);
-  mixer.StopMusic(5);
-  EXPECT_EQ(Analyse(MixFor(mixer, 1024)).nonZero, 0u);
+  EXPECT_EQ((mixer.StopMusic(5), Analyse(MixFor(mixer, 1024))).nonZero, 0u);
   EXPECT_EQ(mixer.ActiveMusic(), 0u);
-  mixer.PlayMusic(5, module, true);  // from the start again: 3000 frames, then it ends
-  mixer.PlayMusic(5, module, true);  // a second start does not double it
-  const auto s = Analyse(MixFor(mixer, 8192));
+  mixer.PlayMusic(5, module, true), mixer.PlayMusic(5, module, true);  // from the start again, and a second start does not double it
+  const auto s = Analyse(MixFor(mixer, 8192));  // 3000 frames, then it ends
   EXPECT_EQ(std::tie(module->restarts, s.nonZero, s.maxLeft), std::make_tuple(3, size_t{3000}, 300));
   EXPECT_EQ(mixer.ActiveMusic(), 0u);
-  mixer.PlaySample(1, 10, Constant(500, 500, 100), Params(100, 0, 1, true));
+  mixer.PlaySample(1, 10, Constant(500, 500, 100), {.loop = true});
   mixer.PlayMusic(2, std::make_shared<FakeModule>(1000000), true);
-  MixFor(mixer, 512);
-  mixer.StopAll();
+  MixFor(mixer, 512), mixer.StopAll();
   EXPECT_EQ(Analyse(MixFor(mixer, 1024)).nonZero, 0u);
 }
 
