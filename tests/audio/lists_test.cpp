@@ -15,9 +15,15 @@ namespace {
 const std::string kSet = "[ZR_SDL_W, TWaveCollection.SetParameter] ";
 const std::string kList = "[ZR_SDL_W, LoadList] ";
 
+// List texts write "|" for each CRLF line end.
+std::string Crlf(std::string text) {
+  for (size_t at; (at = text.find('|')) != std::string::npos;) text.replace(at, 1, "\r\n");
+  return text;
+}
 template <typename Collection>
 void Parse(Collection& list, const std::string& text) {
-  TMemoryStream stream(text.data(), text.size());
+  const std::string crlf = Crlf(text);
+  TMemoryStream stream(crlf.data(), crlf.size());
   list.LoadListFrom(stream, nullptr);
 }
 
@@ -28,19 +34,12 @@ protected:
   void LoadWithAudio(TWaveCollection& waves, const std::string& list) {
     setenv("SDL_AUDIODRIVER", "dummy", 1), Init_Audio();
     ASSERT_TRUE(AudioAvailable);
-    archive = std::make_unique<TMad>(test::WriteArchive(dir / "sound.mad", {{"waves.ini", test::ToBytes(list)},
-                                                        {"boom.wav", test::ConstantWav(1000, 64)},
-                                                        {"junk.wav", {1, 2, 3}}}));
+    archive = std::make_unique<TMad>(test::WriteArchive(
+        dir / "sound.mad", {{"waves.ini", test::ToBytes(Crlf(list))}, {"boom.wav", test::ConstantWav(1000, 64)}, {"junk.wav", {1, 2, 3}}}));
     log.lines.clear(), waves.LoadList("waves.ini", *archive);
   }
-  SoundSample Info(const TWaveCollection& waves, uint32_t index) {
-    SoundSample info;
-    EXPECT_TRUE(SoundSampleGetInfo(waves.Handle(index), info));
-    return info;
-  }
-  std::string Item(const std::string& order, uint16_t index, std::string result = "before") {
-    return music.GetOrderItem(order, index, result), result;
-  }
+  SoundSample Info(uint32_t index) { SoundSample info; EXPECT_TRUE(SoundSampleGetInfo(waves.Handle(index), info)); return info; }
+  std::string Item(const std::string& order, uint16_t index, std::string song = "before") { return music.GetOrderItem(order, index, song), song; }
 
   TempDir dir;
   std::unique_ptr<TMad> archive;  // kept open so that closing it logs nothing during a check
@@ -53,20 +52,19 @@ protected:
 TEST_F(ListTest, WithAudioOffItemsAreNamedAndReportTheirLinesAndFourParameters) {
   struct Case { std::string text; test::Lines names, log; };  // log lines before the parameters'
   const Case cases[] = {
-      {"\r\n# made by hand\r\n; sounds\r\n[wavecollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n", {"A"}, {}},
-      {"[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\nVOLUME=20\r\n\r\nITEM\r\nFILE=b.wav\r\nNAME=B\r\n\r\n"
-       "!END\r\nITEM\r\nNAME=Never\r\n", {"A", "B"}, {}},
+      {"|# made by hand|; sounds|[wavecollection]|ITEM|FILE=a.wav|NAME=A|", {"A"}, {}},
+      {"[WaveCollection]|ITEM|FILE=a.wav|NAME=A|VOLUME=20||ITEM|FILE=b.wav|NAME=B||!END|ITEM|NAME=Never|", {"A", "B"}, {}},
       // Unknown lines and keys are reported and skipped; comments are not.
-      {"[WaveCollection]\r\n  Sounds of the quarry  \r\n#top comment\r\nITEM\r\nFILE=a.wav\r\n;quiet\r\n#loud\r\n"
-       "LOOPED = YES\r\nColour=red\r\nNAME=A\r\n", {"A"},
+      {"[WaveCollection]|  Sounds of the quarry  |#top comment|ITEM|FILE=a.wav|;quiet|#loud|"
+       "LOOPED = YES|Colour=red|NAME=A|", {"A"},
        {kList + "Unknown identifier! (Sounds of the quarry)", kList + "Unknown identifier! (#LOUD)",
         kList + "Unknown identifier! (LOOPED )", kList + "Unknown identifier! (COLOUR)"}},
       // An item running into "!END" reads it as a key.
-      {"[WaveCollection]\r\nITEM\r\nFILE=a.wav\r\nNAME=A\r\n!END\r\nITEM\r\n", {"A"},
+      {"[WaveCollection]|ITEM|FILE=a.wav|NAME=A|!END|ITEM|", {"A"},
        {kList + "Unknown identifier! (!END)", kList + "Unknown identifier! (ITEM)"}},
       // FILE and NAME carry over, even from a first item skipped for lacking one.
-      {"[WaveCollection]\r\nITEM\r\nNAME=Orphan\r\n\r\nITEM\r\nFILE=a.wav\r\n\r\nITEM\r\nNAME=Second\r\n\r\n"
-       "ITEM\r\nVOLUME=5\r\n\r\n", {"Orphan", "Second", "Second"}, {kList + "Item without FILE or NAME skipped!"}}};
+      {"[WaveCollection]|ITEM|NAME=Orphan||ITEM|FILE=a.wav||ITEM|NAME=Second||"
+       "ITEM|VOLUME=5||", {"Orphan", "Second", "Second"}, {kList + "Item without FILE or NAME skipped!"}}};
   for (const Case& c : cases) {
     TWaveCollection list(16);
     log.lines.clear(), Parse(list, c.text);
@@ -80,9 +78,9 @@ TEST_F(ListTest, WithAudioOffItemsAreNamedAndReportTheirLinesAndFourParameters) 
 
 TEST_F(ListTest, ListsWithoutTheirHeaderStopTheProgram) {
   const std::pair<std::string, bool> lists[] = {  // (text, is a music list)
-      {"", false}, {"\r\n# only a comment\r\n", false}, {"  [WaveCollection]\r\n", false},
-      {"[MusicCollection]\r\n", false}, {"ITEM\r\nFILE=a\r\n", false}, {"", true}, {"; nothing\r\n", true},
-      {"[WaveCollection]\r\n", true}, {" [MusicCollection]", true}};
+      {"", false}, {"|# only a comment|", false}, {"  [WaveCollection]|", false},
+      {"[MusicCollection]|", false}, {"ITEM|FILE=a|", false}, {"", true}, {"; nothing|", true},
+      {"[WaveCollection]|", true}, {" [MusicCollection]", true}};
   for (const auto& [text, isMusic] : lists) {
     TWaveCollection otherWaves(16);
     TMusicCollection otherMusic(16);
@@ -93,16 +91,15 @@ TEST_F(ListTest, ListsWithoutTheirHeaderStopTheProgram) {
 }
 
 TEST_F(ListTest, ItemValuesAreClampedToTheirDefaultsAndSetByName) {
-  LoadWithAudio(waves, "[WaveCollection]\r\n"
-      "ITEM\r\nFILE=sounds\\fx/boom.wav\r\nNAME=Loud\r\nVOLUME=150\r\nPAN=-101\r\nMAX=0\r\n\r\n"
-      "ITEM\r\nNAME=Set\r\nLooped=yes\r\nFREQUENCY=$5622\r\nVOLUME=0\r\nPAN=-100\r\nMAX=4\r\n\r\n"
-      "ITEM\r\nNAME=Odd\r\nLOOPED=no\r\nFREQUENCY=-3\r\nVOLUME=-1\r\nPAN=101\r\nMAX=-2\r\n\r\n");
+  LoadWithAudio(waves, "[WaveCollection]|ITEM|FILE=sounds\\fx/boom.wav|NAME=Loud|VOLUME=150|PAN=-101|MAX=0||"
+      "ITEM|NAME=Set|Looped=yes|FREQUENCY=$5622|VOLUME=0|PAN=-100|MAX=4||"
+      "ITEM|NAME=Odd|LOOPED=no|FREQUENCY=-3|VOLUME=-1|PAN=101|MAX=-2||");
   EXPECT_EQ(log.lines, test::Lines{});
   ASSERT_EQ(waves.Count(), 3u);
   const std::tuple<uint32_t, int32_t, uint32_t, uint32_t, uint32_t> want[] = {  // volume, pan, max, freq, flags
       {100, 0, 1, 44100, kSampleOverPos}, {0, -100, 4, 22050, kSampleOverPos | kSampleLoop}, {100, 0, 1, 44100, kSampleOverPos}};
   for (uint32_t i = 0; i < 3; ++i) {  // max 1, not the 3 it was loaded with
-    const SoundSample got = Info(waves, i);
+    const SoundSample got = Info(i);
     EXPECT_EQ(std::tie(got.volume, got.pan, got.max, got.freq, got.flags), want[i]) << i;
   }
   // SetParameter takes its names in any case and reports the rest.
@@ -110,41 +107,41 @@ TEST_F(ListTest, ItemValuesAreClampedToTheirDefaultsAndSetByName) {
     waves.SetParameter("Set", name, value);
   waves.SetParameter("set", "VOL", 1);
   EXPECT_EQ(log.lines, (test::Lines{kSet + "Invalid parameter name! (SPEED)", kSet + "Wave not found! (set)"}));
-  const SoundSample info = Info(waves, 1);
+  const SoundSample info = Info(1);
   EXPECT_EQ(std::tie(info.volume, info.pan, info.freq, info.max), std::make_tuple(40u, 30, 11025u, 2u));
 }
 
-TEST_F(ListTest, ASampleThatDidNotLoadIsReportedAndBeyondTheCapacityAnItemIsLoadedButNotAdded) {
-  TWaveCollection two(2);
-  LoadWithAudio(two, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=One\r\n\r\n"
-                     "ITEM\r\nFILE=junk.wav\r\nNAME=Junk\r\n\r\nITEM\r\nFILE=boom.wav\r\nNAME=Three\r\n\r\n");
-  EXPECT_EQ(two.Count(), 2u);
-  test::Lines expected(4, kSet + "Cannot get wave info! (Junk)");
-  expected.resize(8, kSet + "Wave not found! (Three)");
-  EXPECT_EQ(log.lines, expected);
-  EXPECT_TRUE(AudioAvailable);
-}
-
-TEST_F(ListTest, TheDestructorFreesSamplesAndNamesAreCut) {
+TEST_F(ListTest, ASampleThatDidNotLoadIsReportedBeyondTheCapacityAnItemIsNotAddedAndTheDestructorFreesSamples) {
   SoundHandle handle;
   SoundSample info;
-  {  // frees every sample
-    TWaveCollection boom(16);
-    LoadWithAudio(boom, "[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n");
-    handle = boom.Handle(0);
-    ASSERT_TRUE(SoundSampleGetInfo(handle, info));
+  {
+    TWaveCollection two(2);
+    LoadWithAudio(two, "[WaveCollection]|ITEM|FILE=boom.wav|NAME=One||"
+                       "ITEM|FILE=junk.wav|NAME=Junk||ITEM|FILE=boom.wav|NAME=Three||");
+    EXPECT_EQ(two.Count(), 2u);
+    test::Lines expected(4, kSet + "Cannot get wave info! (Junk)");
+    expected.resize(8, kSet + "Wave not found! (Three)");
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_TRUE(AudioAvailable);
+    ASSERT_TRUE(SoundSampleGetInfo(handle = two.Handle(0), info));
   }
   EXPECT_FALSE(SoundSampleGetInfo(handle, info));
+}
 
+TEST_F(ListTest, NamesAreCutTo24Characters) {
   const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   waves.Add(0, longName), waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
   EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
   EXPECT_EQ(test::Exact(log, kSet + "Wave not found! (" + longName + ")"), 1u);
+  TMusicCollection small(1);  // and a full music collection drops songs
+  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
+  ASSERT_EQ(small.Count(), 1u);
+  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
 }
 
 TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
   // "junk" has no "=" and must not hide the next order.
-  Parse(music, "[MusicCollection]\r\nORDERS\r\njunk\r\nINGAME=a,b,c\r\nGAP=a,,c\r\nLIST=,\r\ningame=x\r\n\r\n");
+  Parse(music, "[MusicCollection]|ORDERS|junk|INGAME=a,b,c|GAP=a,,c|LIST=,|ingame=x||");
   EXPECT_EQ(log.lines.size(), 1u);  // only the trace line of the section
   EXPECT_EQ((test::Lines{music.GetOrder("INGAME"), music.GetOrder("junk")}), (test::Lines{"a,b,c", ""}));
   const std::pair<uint16_t, std::string> items[] = {{1, "a"}, {2, "b"}, {3, "c"}, {5, "c"}, {0, "before"}};
@@ -158,25 +155,25 @@ TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
 
 TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255AndUnclosedSectionsReadEndAsAnEntry) {
   std::string lines;
-  for (int i = 0; i < 30; ++i) lines += "ORDER" + std::to_string(i) + "=song\r\n";
-  Parse(music, "[MusicCollection]\r\norders\r\nLIST=menu\r\n;GAMEEND=x\r\nINGAME=a,b\r\n\r\nOrders\r\n" + lines + "\r\n");
+  for (int i = 0; i < 30; ++i) lines += "ORDER" + std::to_string(i) + "=song|";
+  Parse(music, "[MusicCollection]|orders|LIST=menu|;GAMEEND=x|INGAME=a,b||Orders|" + lines + "|");
   EXPECT_EQ(log.lines.front(), "\xFE Trace \xFE LIST=menu|INGAME=a,b|");
   EXPECT_EQ(music.Orders().size(), 255u);
   EXPECT_EQ(music.Orders().substr(0, 36), "LIST=menu|INGAME=a,b|ORDER0=song|ORD");
   EXPECT_EQ(Item("INGAME", 2), "b");
   EXPECT_EQ(music.GetOrder("GAMEEND"), "");  // the ";" line was a comment
   TMusicCollection orders(16), songs(16);
-  log.lines.clear(), Parse(orders, "[MusicCollection]\r\nORDERS\r\nINGAME=a\r\n!END\r\nSONGS\r\nx=x.xm\r\n!END\r\n");
+  log.lines.clear(), Parse(orders, "[MusicCollection]|ORDERS|INGAME=a|!END|SONGS|x=x.xm|!END|");
   EXPECT_EQ(orders.Orders(), "INGAME=a|!END|SONGS|x=x.xm|!END|");
   EXPECT_EQ(log.Count("Trace"), 0);  // no closing empty line, no trace
-  Parse(songs, "[MusicCollection]\r\nSONGS\r\nx=x.xm\r\n!END\r\n");
+  Parse(songs, "[MusicCollection]|SONGS|x=x.xm|!END|");
   ASSERT_EQ(songs.Count(), 2u);
   EXPECT_EQ(songs.Name(1), "!END");
 }
 
 TEST_F(ListTest, SongsAreNamedBeforeTheirEqualsSignAndUnknownTopLevelLinesReported) {
-  Parse(music, "[musiccollection]\r\n  Playlist  \r\n# note\r\nsongs\r\nMenu=music\\menu.xm\r\n;old=old.xm\r\n"
-        "#odd=odd.xm\r\ntune.xm\r\n\r\n!end\r\nSONGS\r\nx=y\r\n");  // nothing is read after "!end"
+  Parse(music, "[musiccollection]|  Playlist  |# note|songs|Menu=music\\menu.xm|;old=old.xm|"
+        "#odd=odd.xm|tune.xm||!end|SONGS|x=y|");  // nothing is read after "!end"
   EXPECT_EQ(log.lines, std::vector<std::string>{"[ZR_SDL_M, LoadList] Unknown identifier! (Playlist)"});
   ASSERT_EQ(music.Count(), 3u);
   EXPECT_EQ(music.Name(0) + "|" + music.Name(1) + "|" + music.Name(2), "Menu|#odd|tune.xm");  // "#" is no comment inside a section
@@ -184,7 +181,7 @@ TEST_F(ListTest, SongsAreNamedBeforeTheirEqualsSignAndUnknownTopLevelLinesReport
 }
 
 TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingAndWithAudioOffNoSongIsFound) {
-  Parse(music, "[MusicCollection]\r\nORDERS\r\nINGAME=a,b,c\r\nMAPEND=\r\n\r\n");
+  Parse(music, "[MusicCollection]|ORDERS|INGAME=a,b,c|MAPEND=||");
   for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
     std::string song = "none";
     ASSERT_TRUE(music.GetCycledOrderItem("INGAME", index, song));
@@ -200,11 +197,7 @@ TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingAndWithAudioOffNoSongIsFoun
   music.AddSong(0, "menu");
   log.lines.clear(), music.Play("menu"), music.Stop("other");  // audio is off: even a known song is not found
   EXPECT_EQ(log.lines, (test::Lines{"[ZR_SDL_M, TMusicCollection.Play] Music not found! (menu)",
-                                                 "[ZR_SDL_M, TMusicCollection.Stop] Music not found! (other)"}));
-  TMusicCollection small(1);
-  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
-  ASSERT_EQ(small.Count(), 1u);
-  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
+                                    "[ZR_SDL_M, TMusicCollection.Stop] Music not found! (other)"}));
 }
 
 TEST(MemberName, DropsFoldersOfBothKinds) {
