@@ -10,6 +10,7 @@
 namespace quarry {
 
 using Bytes = std::vector<uint8_t>;
+inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
 
 struct Stopped : std::runtime_error {
   Stopped(const std::string& message, const std::string& tag) : std::runtime_error(message), tag(tag) {}

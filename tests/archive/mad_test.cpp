@@ -126,7 +126,6 @@ TEST_F(MadTest, NamesAreCaseBlindCutAndNeverLongerThanTwelve) {
     EXPECT_EQ(mad.OpenPointer(name), Bytes({static_cast<uint8_t>(byte)})) << name;
   EXPECT_TRUE(mad.HasFile("fifteen_char"));
   EXPECT_FALSE(mad.HasFile("fifteen_chars"));
-  EXPECT_FALSE(mad.HasFile("fifteen_chars_x"));
   EXPECT_THROW(mad.OpenStream("fifteen_chars_x"), Stopped);
 }
 
@@ -167,7 +166,7 @@ TEST_F(MadTest, HandBuiltPlainListArchive) {
   AppendEntry(list, "ODD", 14, 5, 5, 7);    // unknown marker
   AppendEntry(list, "PAST", 24, 1000, 1000, 0);
   AppendEntry(list, "FAR", 0xFFFFFF00u, 0xFFFFFFFFu, 5, 4);
-  file.insert(file.end(), list.begin(), list.end());
+  file = file + list;
   const std::string path = Path("hand.mad");
   WriteBytes(path, file);
 
@@ -264,10 +263,7 @@ TEST_F(MadDamage, CutFlippedNoiseAndOnDisk) {
   // A plain list of noise: entries point anywhere, names hold any bytes.
   sample::Rng rng(77);
   for (int round = 0; round < 200; ++round) {
-    Bytes image = PlainHeader(14);
-    const Bytes noise = sample::Random(2 + rng.Below(400), 1000 + round);
-    image.insert(image.end(), noise.begin(), noise.end());
-    ReadAll(image);
+    ReadAll(PlainHeader(14) + sample::Random(2 + rng.Below(400), 1000 + round));
   }
   // Cut files opened through the file layer.
   for (size_t cut : {size_t{0}, size_t{5}, size_t{13}, size_t{14}, archive.size() / 2, archive.size() - 1}) {
