@@ -1,5 +1,4 @@
-// Audio test helpers: synthesized sounds, modules and archives, a throwing
-// stop handler, and SDL's disk audio driver read back as samples.
+// Audio test helpers: made-up sounds, modules, lists and archives, and SDL's disk driver read back.
 #pragma once
 
 #include <chrono>
@@ -28,6 +27,11 @@ struct StopCatcher {
 };
 
 inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
+// List texts write "|" for each CRLF line end.
+inline std::string Crlf(std::string text) {
+  for (size_t at; (at = text.find('|')) != std::string::npos;) text.replace(at, 1, "\r\n");
+  return text;
+}
 inline void WriteFile(const fs::path& path, const Bytes& bytes) { WriteFileBytes(path, {bytes.begin(), bytes.end()}); }
 inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {  // mono 16-bit
   return WriteWav(std::vector<int16_t>(frames, value), 1, rate);
@@ -35,17 +39,14 @@ inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) { 
 
 // 4 channels, each a looping square note on row 0 and a note-off on row 1.
 inline XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm = 125) {
-  XmModule module;
-  module.name = "beep", module.speed = speed, module.bpm = bpm, module.orders = {0};
-  module.patterns.push_back(XmPattern{rows, {}});
+  XmModule m;
+  m.name = "beep", m.speed = speed, m.bpm = bpm, m.orders = {0}, m.patterns = {XmPattern{rows, {}}}, m.instruments.resize(1);
   for (uint16_t ch = 0; ch < 4; ++ch) {
-    module.patterns[0].At(0, ch, 4) = XmCell{XmNote(4, ch * 4), 1, 0, 0, 0};
-    if (rows > 1) module.patterns[0].At(1, ch, 4).note = kXmNoteOff;
+    m.patterns[0].At(0, ch, 4) = XmCell{XmNote(4, ch * 4), 1, 0, 0, 0};
+    if (rows > 1) m.patterns[0].At(1, ch, 4).note = kXmNoteOff;
   }
-  module.instruments.resize(1);
-  for (int i = 0; i < 64; ++i) module.instruments[0].sample.points.push_back(i < 32 ? 6000 : -6000);
-  module.instruments[0].sample.loopLength = 64;
-  return module;
+  for (int i = 0; i < 64; ++i) m.instruments[0].sample.points.push_back(i < 32 ? 6000 : -6000);
+  return m.instruments[0].sample.loopLength = 64, m;
 }
 
 inline std::string WriteArchive(const fs::path& path, const std::vector<std::pair<std::string, Bytes>>& members) {
@@ -100,8 +101,8 @@ inline Sound Analyse(const std::vector<int16_t>& samples, size_t from = 0, size_
 inline size_t CountBursts(const std::vector<int16_t>& samples, size_t gap) {
   size_t bursts = 0, silent = gap;
   for (size_t f = 0; f < samples.size() / 2; ++f) {
-    if (samples[2 * f] == 0 && samples[2 * f + 1] == 0) { ++silent; continue; }
-    bursts += silent >= gap, silent = 0;
+    if (samples[2 * f] == 0 && samples[2 * f + 1] == 0) ++silent;
+    else bursts += silent >= gap, silent = 0;
   }
   return bursts;
 }

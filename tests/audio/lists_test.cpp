@@ -1,5 +1,4 @@
-// The "waves.ini" and "muzax.ini" readers and the collections' lookups, with audio
-// off (what the lists report) and with a silent device on (what the samples get).
+// The "waves.ini" and "muzax.ini" readers and lookups, with audio off (log lines) and on a silent device (samples).
 #include <gtest/gtest.h>
 
 #include "archive/mad.h"
@@ -15,14 +14,9 @@ namespace {
 const std::string kSet = "[ZR_SDL_W, TWaveCollection.SetParameter] ";
 const std::string kList = "[ZR_SDL_W, LoadList] ";
 
-// List texts write "|" for each CRLF line end.
-std::string Crlf(std::string text) {
-  for (size_t at; (at = text.find('|')) != std::string::npos;) text.replace(at, 1, "\r\n");
-  return text;
-}
 template <typename Collection>
 void Parse(Collection& list, const std::string& text) {
-  const std::string crlf = Crlf(text);
+  const std::string crlf = test::Crlf(text);
   TMemoryStream stream(crlf.data(), crlf.size());
   list.LoadListFrom(stream, nullptr);
 }
@@ -35,7 +29,7 @@ protected:
     setenv("SDL_AUDIODRIVER", "dummy", 1), Init_Audio();
     ASSERT_TRUE(AudioAvailable);
     archive = std::make_unique<TMad>(test::WriteArchive(
-        dir / "sound.mad", {{"waves.ini", test::ToBytes(Crlf(list))}, {"boom.wav", test::ConstantWav(1000, 64)}, {"junk.wav", {1, 2, 3}}}));
+        dir / "sound.mad", {{"waves.ini", test::ToBytes(test::Crlf(list))}, {"boom.wav", test::ConstantWav(1000, 64)}, {"junk.wav", {1, 2, 3}}}));
     log.lines.clear(), waves.LoadList("waves.ini", *archive);
   }
   SoundSample Info(uint32_t index) { SoundSample info; EXPECT_TRUE(SoundSampleGetInfo(waves.Handle(index), info)); return info; }

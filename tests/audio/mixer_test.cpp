@@ -1,5 +1,4 @@
-// The mixer on one thread: what a play puts into the output, how plays of one
-// sample share their voices, and how modules start, stop and end.
+// The mixer on one thread: what plays put into the output, how they share voices, how modules run.
 #include "audio/mixer.h"
 
 #include <gtest/gtest.h>

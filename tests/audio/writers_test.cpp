@@ -9,9 +9,7 @@ namespace {
 
 using test::Bytes;
 
-Bytes Slice(const Bytes& bytes, size_t at, size_t count) {
-  return {bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + count)};
-}
+Bytes Slice(const Bytes& bytes, size_t at, size_t count) { return {bytes.begin() + long(at), bytes.begin() + long(at + count)}; }
 
 TEST(WavWriter, WritesTheCanonicalPcmHeader) {
   EXPECT_EQ(WriteWav({0x1234, -2}, 1, 8000),
