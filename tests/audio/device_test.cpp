@@ -28,7 +28,7 @@ protected:
   LogCapture log;
 };
 
-TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenOpensOnceAndLoadsNoBadFile) {
+TEST_F(AudioTest, DeviceRefusesAllUntilOpenOpensOnceLoadsNoBadFileKeepsSettingsInRangeAndChannelsToLiveSamples) {
   SoundSample info;
   EXPECT_EQ(SoundSampleLoad(boom, 3, 0) + SoundMusicLoad(boom, 0), 0u);
   EXPECT_FALSE(SoundChannelPlay(1, true) || SoundChannelStop(1) || SoundSampleFree(1) || SoundSampleGetInfo(1, info));
@@ -39,12 +39,7 @@ TEST_F(AudioTest, DeviceRefusesEverythingUntilOpenOpensOnceAndLoadsNoBadFile) {
   test::WriteFile(dir / "junk", test::Bytes(300, 0xEE)), test::WriteFile(dir / "empty", {});
   for (const std::string name : {"junk", "missing", "empty"})
     EXPECT_EQ(SoundMusicLoad(dir / name, kMusicLoop) + SoundSampleLoad(dir / name, 1, 0), 0u) << name;
-}
-
-TEST_F(AudioTest, DeviceKeepsSampleSettingsInRangeAndChannelsToLiveSamples) {
-  ASSERT_TRUE(SoundInit(1, 44100, 0));
   const SoundHandle sample = SoundSampleLoad(boom, 3, kSampleOverPos);
-  SoundSample info;
   ASSERT_TRUE(SoundSampleGetInfo(sample, info));
   EXPECT_EQ(std::tie(info.freq, info.volume, info.pan, info.max), std::make_tuple(22050u, 100u, 0, 3u));
   info.freq = 5, info.volume = 250, info.pan = -300, info.max = 0, info.length = 1;
@@ -158,7 +153,7 @@ TEST_F(AudioTest, AModuleThatCannotLoadOrAWaveThatCannotPlayTurnsAllSoundOff) {
   EXPECT_FALSE(AudioAvailable || SoundDeviceOpen());
 }
 
-TEST_F(AudioTest, TheFileFormsLoadAndLogWhileAudioIsOn) {
+TEST_F(AudioTest, TheFileFormsLoadAndLogAndLoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
   StartAudio();
   const auto song = dir / "song.xm", good = dir / "good.wav", bad = dir / "bad.wav";
   test::WriteFile(song, WriteXm(test::BeepModule())), test::WriteFile(good, test::ConstantWav(1000, 100, 22050));
@@ -177,10 +172,7 @@ TEST_F(AudioTest, TheFileFormsLoadAndLogWhileAudioIsOn) {
   SoundSample info;
   ASSERT_TRUE(SoundSampleGetInfo(wave, info));  // length: converted to 16-bit stereo
   EXPECT_EQ(std::tie(info.freq, info.max, info.flags, info.length), std::make_tuple(22050u, 3u, kSampleOverPos | kSampleLoop, 400u));
-}
-
-TEST_F(AudioTest, LoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
-  StartAudio();
+  // Loaded from an archive: no temporary file is left and none of the player's own files is touched.
   TMad archive(Archive({{"boom.wav", test::ConstantWav(10000, 100)}, {"song.xm", WriteXm(test::BeepModule())}}));
   const auto work = dir.Path() / "work", tmp = dir.Path() / "tmp", oldWork = std::filesystem::current_path();
   std::filesystem::create_directories(work), std::filesystem::create_directories(tmp);
@@ -188,11 +180,10 @@ TEST_F(AudioTest, LoadingFromArchivesLeavesNoFileAndTouchesNoneOfThePlayers) {
   const char* oldTmp = std::getenv("TMPDIR");
   const std::string savedTmp = oldTmp ? oldTmp : "";
   std::filesystem::current_path(work), setenv("TMPDIR", tmp.c_str(), 1);
-  const SoundHandle wave = LoadWave("boom.wav", false, archive), song = LoadMusic("song.xm", archive);
+  const SoundHandle packedWave = LoadWave("boom.wav", false, archive), packedSong = LoadMusic("song.xm", archive);
   oldTmp ? setenv("TMPDIR", savedTmp.c_str(), 1) : unsetenv("TMPDIR");
   std::filesystem::current_path(oldWork);
-  EXPECT_TRUE(wave && song);
-  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  EXPECT_TRUE(packedWave && packedSong && std::filesystem::is_empty(tmp));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}), 2);
   EXPECT_EQ(ReadFileBytes(work / "temp.wav") + ReadFileBytes(work / "temp.xm"), "minemine");
 }
