@@ -68,16 +68,14 @@ TEST_F(AudioTest, InitAudioChecksTheVersionThenStartsTheDeviceOrReportsThatNoneI
   EXPECT_FALSE(std::filesystem::exists(disk.file));  // the device was never opened
   SetSoundVersionOverride(std::nullopt), setenv("QUARRY_SOUND_VERSION", "0x00010001", 1);  // the environment can set it
   EXPECT_EQ(SoundGetVersion(), 0x00010001u);
-  unsetenv("QUARRY_SOUND_VERSION");
-  EXPECT_EQ(SoundGetVersion(), kSoundVersion);
+  EXPECT_EQ((unsetenv("QUARRY_SOUND_VERSION"), SoundGetVersion()), kSoundVersion);
 
   log.lines.clear(), Init_Audio();
   ASSERT_TRUE(AudioAvailable);
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, Init_Audio) BASS V2.1 loaded.", "(ZR_SDL_A, Init_Audio) BASS: Device initialized."}));
   EXPECT_TRUE(std::filesystem::exists(disk.file));
   log.lines.clear(), FreeAudioDevice();
-  EXPECT_FALSE(SoundDeviceOpen());
-  EXPECT_TRUE(log.lines.empty());  // freeing writes no line
+  EXPECT_TRUE(!SoundDeviceOpen() && log.lines.empty());  // freeing writes no line
 
   AudioAvailable = false, setenv("SDL_AUDIODRIVER", "no-such-driver", 1), Init_Audio();
   EXPECT_FALSE(AudioAvailable);
@@ -100,8 +98,7 @@ TEST_F(AudioTest, PlayedWavesAreMixedWithTheirLengthVolumePanAndMax) {
   }
   const auto samples = (FreeAudioDevice(), disk.Samples());
   const auto left = Analyse(samples, marks[0], marks[1]), right = Analyse(samples, marks[1], marks[2]);
-  EXPECT_EQ(std::tie(left.nonZero, left.maxLeft, left.maxRight), std::make_tuple(kBoomFrames, 5000, 0));
-  EXPECT_EQ(left.Span(), kBoomFrames);
+  EXPECT_EQ(std::make_tuple(left.nonZero, left.Span(), left.maxLeft, left.maxRight), std::make_tuple(kBoomFrames, kBoomFrames, 5000, 0));
   EXPECT_EQ(std::tie(right.nonZero, right.maxLeft, right.maxRight), std::make_tuple(kBoomFrames, 4000, 10000));
   EXPECT_EQ(Analyse(samples, 0, marks[2]).nonZero, 2 * kBoomFrames);  // nothing else was mixed
   const auto one = Analyse(samples, marks[2], marks[3]);
@@ -112,7 +109,7 @@ TEST_F(AudioTest, PlayedWavesAreMixedWithTheirLengthVolumePanAndMax) {
 
 TEST_F(AudioTest, AModulePlaysLoopsAndStopsThroughTheMusicCollection) {
   StartAudio();
-  TMad archive(Archive({{"muzax.ini", ToBytes("[MusicCollection]\r\nSONGS\r\nbeep=music\\beep.xm\r\n\r\nORDERS\r\nLIST=beep\r\n\r\n!END\r\n")},
+  TMad archive(Archive({{"muzax.ini", ToBytes(test::Crlf("[MusicCollection]|SONGS|beep=music\\beep.xm||ORDERS|LIST=beep||!END|"))},
                         {"beep.xm", WriteXm(test::BeepModule(4, 3, 125))}}));  // 0.24 s: one beep, then silence
   TMusicCollection music(16);
   log.lines.clear(), music.LoadList("muzax.ini", archive);
@@ -123,8 +120,7 @@ TEST_F(AudioTest, AModulePlaysLoopsAndStopsThroughTheMusicCollection) {
   ASSERT_TRUE(disk.WaitFrames(44100));  // a second: four times the module's length
   const size_t stopped = (music.Stop(song), disk.Frames());
   ASSERT_TRUE(disk.WaitFrames(3 * kMargin));
-  FreeAudioDevice(), AudioAvailable = false;  // the collection's destructor stays quiet
-  const auto samples = disk.Samples();
+  const auto samples = (FreeAudioDevice(), AudioAvailable = false, disk.Samples());  // the collection's destructor stays quiet
   EXPECT_GE(test::CountBursts({samples.begin() + 2 * before, samples.begin() + 2 * stopped}, 2000), 3u);  // it looped
   EXPECT_EQ(Analyse(samples, stopped + kMargin).nonZero, 0u);  // and stopping silenced it
   EXPECT_EQ(log.lines, (Lines{"(ZR_SDL_A, LoadMusic) BASS: Loading beep.xm was successful", "\xFE Trace \xFE LIST=beep|",
@@ -133,10 +129,9 @@ TEST_F(AudioTest, AModulePlaysLoopsAndStopsThroughTheMusicCollection) {
 
 TEST_F(AudioTest, AModuleThatCannotLoadOrAWaveThatCannotPlayTurnsAllSoundOff) {
   StartAudio();
-  TMad archive(Archive({{"waves.ini", ToBytes("[WaveCollection]\r\nITEM\r\nFILE=boom.wav\r\nNAME=Boom\r\n\r\n")},
-                        {"boom.wav", test::ConstantWav(10000, 100)},
-                        {"muzax.ini", ToBytes("[MusicCollection]\r\nSONGS\r\nbad=bad.xm\r\ngood=good.xm\r\n\r\n")},
-                        {"bad.xm", test::Bytes(600, 0x5A)}, {"good.xm", WriteXm(test::BeepModule())}}));
+  TMad archive(Archive({{"waves.ini", ToBytes(test::Crlf("[WaveCollection]|ITEM|FILE=boom.wav|NAME=Boom||"))},
+                        {"muzax.ini", ToBytes(test::Crlf("[MusicCollection]|SONGS|bad=bad.xm|good=good.xm||"))},
+                        {"boom.wav", test::ConstantWav(10000, 100)}, {"bad.xm", test::Bytes(600, 0x5A)}, {"good.xm", WriteXm(test::BeepModule())}}));
   TWaveCollection waves(16);
   TMusicCollection music(16);
   waves.LoadList("waves.ini", archive), log.lines.clear(), music.LoadList("muzax.ini", archive);

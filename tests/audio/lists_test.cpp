@@ -122,17 +122,6 @@ TEST_F(ListTest, ASampleThatDidNotLoadIsReportedBeyondTheCapacityAnItemIsNotAdde
   EXPECT_FALSE(SoundSampleGetInfo(handle, info));
 }
 
-TEST_F(ListTest, NamesAreCutTo24Characters) {
-  const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  waves.Add(0, longName), waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
-  EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
-  EXPECT_EQ(test::Exact(log, kSet + "Wave not found! (" + longName + ")"), 1u);
-  TMusicCollection small(1);  // and a full music collection drops songs
-  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
-  ASSERT_EQ(small.Count(), 1u);
-  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
-}
-
 TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
   // "junk" has no "=" and must not hide the next order.
   Parse(music, "[MusicCollection]|ORDERS|junk|INGAME=a,b,c|GAP=a,,c|LIST=,|ingame=x||");
@@ -147,7 +136,7 @@ TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
   EXPECT_EQ(test::Exact(log, "[ZR_SDL_M, TMusicCollection.GetOrderItem] Order not found! (Ingame)"), 1u);
 }
 
-TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255AndUnclosedSectionsReadEndAsAnEntry) {
+TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255UnclosedSectionsReadEndAsAnEntrySongsAreNamed) {
   std::string lines;
   for (int i = 0; i < 30; ++i) lines += "ORDER" + std::to_string(i) + "=song|";
   Parse(music, "[MusicCollection]|orders|LIST=menu|;GAMEEND=x|INGAME=a,b||Orders|" + lines + "|");
@@ -156,25 +145,23 @@ TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255AndUnclosedSectionsRe
   EXPECT_EQ(music.Orders().substr(0, 36), "LIST=menu|INGAME=a,b|ORDER0=song|ORD");
   EXPECT_EQ(Item("INGAME", 2), "b");
   EXPECT_EQ(music.GetOrder("GAMEEND"), "");  // the ";" line was a comment
-  TMusicCollection orders(16), songs(16);
+  TMusicCollection orders(16), songs(16), named(16);
   log.lines.clear(), Parse(orders, "[MusicCollection]|ORDERS|INGAME=a|!END|SONGS|x=x.xm|!END|");
   EXPECT_EQ(orders.Orders(), "INGAME=a|!END|SONGS|x=x.xm|!END|");
   EXPECT_EQ(log.Count("Trace"), 0);  // no closing empty line, no trace
   Parse(songs, "[MusicCollection]|SONGS|x=x.xm|!END|");
   ASSERT_EQ(songs.Count(), 2u);
   EXPECT_EQ(songs.Name(1), "!END");
-}
-
-TEST_F(ListTest, SongsAreNamedBeforeTheirEqualsSignAndUnknownTopLevelLinesReported) {
-  Parse(music, "[musiccollection]|  Playlist  |# note|songs|Menu=music\\menu.xm|;old=old.xm|"
-        "#odd=odd.xm|tune.xm||!end|SONGS|x=y|");  // nothing is read after "!end"
+  // Songs are named before their "="; unknown top-level lines are reported; nothing is read after "!end".
+  log.lines.clear(), Parse(named, "[musiccollection]|  Playlist  |# note|songs|Menu=music\\menu.xm|;old=old.xm|#odd=odd.xm|tune.xm||"
+                                  "!end|SONGS|x=y|");
   EXPECT_EQ(log.lines, std::vector<std::string>{"[ZR_SDL_M, LoadList] Unknown identifier! (Playlist)"});
-  ASSERT_EQ(music.Count(), 3u);
-  EXPECT_EQ(music.Name(0) + "|" + music.Name(1) + "|" + music.Name(2), "Menu|#odd|tune.xm");  // "#" is no comment inside a section
-  EXPECT_EQ(music.Handle(0), 0u);
+  ASSERT_EQ(named.Count(), 3u);
+  EXPECT_EQ(named.Name(0) + "|" + named.Name(1) + "|" + named.Name(2), "Menu|#odd|tune.xm");  // "#" is no comment inside a section
+  EXPECT_EQ(named.Handle(0), 0u);
 }
 
-TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingAndWithAudioOffNoSongIsFound) {
+TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingWithAudioOffNoSongIsFoundAndNamesAreCut) {
   Parse(music, "[MusicCollection]|ORDERS|INGAME=a,b,c|MAPEND=||");
   for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
     std::string song = "none";
@@ -192,6 +179,15 @@ TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingAndWithAudioOffNoSongIsFoun
   log.lines.clear(), music.Play("menu"), music.Stop("other");  // audio is off: even a known song is not found
   EXPECT_EQ(log.lines, (test::Lines{"[ZR_SDL_M, TMusicCollection.Play] Music not found! (menu)",
                                     "[ZR_SDL_M, TMusicCollection.Stop] Music not found! (other)"}));
+  // Names are cut to 24 characters.
+  const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  waves.Add(0, longName), waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
+  EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
+  EXPECT_EQ(test::Exact(log, kSet + "Wave not found! (" + longName + ")"), 1u);
+  TMusicCollection small(1);  // and a full music collection drops songs
+  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
+  ASSERT_EQ(small.Count(), 1u);
+  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
 }
 
 TEST(MemberName, DropsFoldersOfBothKinds) {

@@ -75,15 +75,6 @@ TEST(Mixer, DifferentSamplesSoundTogetherClipAndGiveTheOldestVoiceOfAFullPoolToA
   EXPECT_EQ(std::make_tuple(mixer.ActiveVoices(), out[0]), std::make_tuple(TMixer::kVoices, int16_t(TMixer::kVoices)));
 }
 
-TEST(Mixer, LoopingVoicesRunUntilStoppedByChannelOrSample) {
-  TMixer mixer(kRate);
-  mixer.PlaySample(1, 10, Constant(500, 500, 100), {.max = 4, .loop = true});
-  mixer.PlaySample(2, 11, Constant(700, 700, 100), {.max = 4, .loop = true});
-  EXPECT_EQ(Analyse(MixFor(mixer, 4096)).nonZero, 4096u);
-  EXPECT_EQ((mixer.StopChannel(10), MixFor(mixer, 1024))[0], 700);
-  EXPECT_EQ((mixer.StopSample(2), Analyse(MixFor(mixer, 1024))).nonZero, 0u);
-}
-
 struct FakeModule : MusicSource {  // length frames of 300, then the end
   explicit FakeModule(size_t length) : length(length) {}
   void Restart() override { ++restarts, position = 0; }
@@ -95,8 +86,13 @@ struct FakeModule : MusicSource {  // length frames of 300, then the end
   int restarts = 0;
 };
 
-TEST(Mixer, ModulesStartStopRestartAndEnd) {
+TEST(Mixer, LoopingVoicesAndModulesRunUntilStoppedAndModulesRestartAndEnd) {
   TMixer mixer(kRate);
+  mixer.PlaySample(1, 10, Constant(500, 500, 100), {.max = 4, .loop = true});
+  mixer.PlaySample(2, 11, Constant(700, 700, 100), {.max = 4, .loop = true});
+  EXPECT_EQ(Analyse(MixFor(mixer, 4096)).nonZero, 4096u);
+  EXPECT_EQ((mixer.StopChannel(10), MixFor(mixer, 1024))[0], 700);
+  EXPECT_EQ((mixer.StopSample(2), Analyse(MixFor(mixer, 1024))).nonZero, 0u);
   auto module = std::make_shared<FakeModule>(3000);
   mixer.PlayMusic(5, module, true);
   EXPECT_EQ(MixFor(mixer, 1024)[0], 300);

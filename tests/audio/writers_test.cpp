@@ -18,13 +18,12 @@ TEST(WavWriter, WritesTheCanonicalPcmHeader) {
   EXPECT_EQ(Slice(WriteWav({1, 2}, 2, 44100), 22, 10), (Bytes{2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0}));
 }
 
-TEST(XmWriter, LaysOutHeaderPatternInstrumentAndDeltaSamples) {
+TEST(XmWriter, LaysOutHeaderPatternInstrumentAndDeltaSamplesOfBothWidths) {
   XmModule m;
   m.name = "tiny", m.channels = 1, m.orders = {0}, m.patterns = {XmPattern{1, {}}}, m.instruments.resize(1);
   m.patterns[0].At(0, 0, 1) = XmCell{49, 1, 0, 0, 0};
   m.instruments[0].name = "lead", m.instruments[0].sample.points = {0x1000, 0x0800}, m.instruments[0].sample.eightBit = true;
-  const auto xm = WriteXm(m);
-
+  auto xm = WriteXm(m);
   ASSERT_EQ(xm.size(), 653u);
   EXPECT_EQ(std::string(xm.begin(), xm.begin() + 22), std::string("Extended Module: tiny\0", 22));
   EXPECT_EQ(xm[37], 0x1A);
@@ -38,14 +37,12 @@ TEST(XmWriter, LaysOutHeaderPatternInstrumentAndDeltaSamples) {
   // Sample header: 2 bytes long, no loop, volume 64, 8-bit, centre pan.
   EXPECT_EQ(Slice(xm, 611, 18), (Bytes{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 64, 0, 0, 128, 0, 0}));
   EXPECT_EQ(Slice(xm, 651, 2), (Bytes{0x10, 0xF8}));  // delta-coded: 0x10, then 0x08 - 0x10
-}
 
-TEST(XmWriter, SixteenBitLoopingSamplesAreMarkedAndMeasuredInBytes) {
-  XmModule m;
-  m.channels = 2, m.orders = {0}, m.patterns = {XmPattern{2, {}}}, m.instruments.resize(1);
+  // Sixteen-bit looping samples are marked and measured in bytes.
+  m = XmModule{}, m.channels = 2, m.orders = {0}, m.patterns = {XmPattern{2, {}}}, m.instruments.resize(1);
   auto& sample = m.instruments[0].sample;
   sample.points = {100, 300, -200}, sample.loopStart = 1, sample.loopLength = 5;  // longer than the sample: cut
-  const auto xm = WriteXm(m);
+  xm = WriteXm(m);
   // Empty pattern of 2 rows x 2 channels: four 0x80 flag bytes.
   EXPECT_EQ(Slice(xm, 336, 13), (Bytes{9, 0, 0, 0, 0, 2, 0, 4, 0, 0x80, 0x80, 0x80, 0x80}));
   EXPECT_EQ(Slice(xm, 349 + 263, 16), (Bytes{6, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 64, 0, 0x11, 128}));
