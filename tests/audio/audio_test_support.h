@@ -33,9 +33,7 @@ inline std::string Crlf(std::string text) {
   return text;
 }
 inline void WriteFile(const fs::path& path, const Bytes& bytes) { WriteFileBytes(path, {bytes.begin(), bytes.end()}); }
-inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) {  // mono 16-bit
-  return WriteWav(std::vector<int16_t>(frames, value), 1, rate);
-}
+inline Bytes ConstantWav(int16_t value, size_t frames, uint32_t rate = 44100) { return WriteWav(std::vector<int16_t>(frames, value), 1, rate); }
 
 // 4 channels, each a looping square note on row 0 and a note-off on row 1.
 inline XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm = 125) {
@@ -52,15 +50,13 @@ inline XmModule BeepModule(uint16_t rows = 4, uint16_t speed = 3, uint16_t bpm =
 inline std::string WriteArchive(const fs::path& path, const std::vector<std::pair<std::string, Bytes>>& members) {
   TMADWrite archive(path.string());
   for (const auto& [name, bytes] : members) archive.AddBytes(std::span<const uint8_t>(bytes), name);
-  archive.Done();
-  return path.string();
+  return archive.Done(), path.string();
 }
 
 // SDL's disk driver: 16-bit stereo at 44100 Hz into dir/mixed.raw, far faster than real time.
 struct DiskAudio {
   explicit DiskAudio(const fs::path& dir) : file(dir / "mixed.raw") {
-    setenv("SDL_AUDIODRIVER", "disk", 1), setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "1", 1);
+    setenv("SDL_AUDIODRIVER", "disk", 1), setenv("SDL_DISKAUDIOFILE", file.c_str(), 1), setenv("SDL_DISKAUDIODELAY", "1", 1);
   }
   ~DiskAudio() { unsetenv("SDL_DISKAUDIOFILE"), unsetenv("SDL_DISKAUDIODELAY"); }
   size_t Frames() const { std::error_code error; const auto size = fs::file_size(file, error); return error ? 0 : size / 4; }

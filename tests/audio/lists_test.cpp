@@ -112,11 +112,10 @@ TEST_F(ListTest, ASampleThatDidNotLoadIsReportedBeyondTheCapacityAnItemIsNotAdde
     TWaveCollection two(2);
     LoadWithAudio(two, "[WaveCollection]|ITEM|FILE=boom.wav|NAME=One||"
                        "ITEM|FILE=junk.wav|NAME=Junk||ITEM|FILE=boom.wav|NAME=Three||");
-    EXPECT_EQ(two.Count(), 2u);
+    EXPECT_TRUE(two.Count() == 2 && AudioAvailable);
     test::Lines expected(4, kSet + "Cannot get wave info! (Junk)");
     expected.resize(8, kSet + "Wave not found! (Three)");
     EXPECT_EQ(log.lines, expected);
-    EXPECT_TRUE(AudioAvailable);
     ASSERT_TRUE(SoundSampleGetInfo(handle = two.Handle(0), info));
   }
   EXPECT_FALSE(SoundSampleGetInfo(handle, info));
@@ -143,8 +142,7 @@ TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255UnclosedSectionsReadE
   EXPECT_EQ(log.lines.front(), "\xFE Trace \xFE LIST=menu|INGAME=a,b|");
   EXPECT_EQ(music.Orders().size(), 255u);
   EXPECT_EQ(music.Orders().substr(0, 36), "LIST=menu|INGAME=a,b|ORDER0=song|ORD");
-  EXPECT_EQ(Item("INGAME", 2), "b");
-  EXPECT_EQ(music.GetOrder("GAMEEND"), "");  // the ";" line was a comment
+  EXPECT_EQ((test::Lines{Item("INGAME", 2), music.GetOrder("GAMEEND")}), (test::Lines{"b", ""}));  // the ";" line was a comment
   TMusicCollection orders(16), songs(16), named(16);
   log.lines.clear(), Parse(orders, "[MusicCollection]|ORDERS|INGAME=a|!END|SONGS|x=x.xm|!END|");
   EXPECT_EQ(orders.Orders(), "INGAME=a|!END|SONGS|x=x.xm|!END|");
@@ -165,14 +163,12 @@ TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingWithAudioOffNoSongIsFoundAn
   Parse(music, "[MusicCollection]|ORDERS|INGAME=a,b,c|MAPEND=||");
   for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
     std::string song = "none";
-    ASSERT_TRUE(music.GetCycledOrderItem("INGAME", index, song));
-    EXPECT_EQ(song, want) << index;
+    EXPECT_TRUE(music.GetCycledOrderItem("INGAME", index, song) && song == want) << index << " " << song;
   }
   for (const std::string order : {"MAPEND", "GAMEEND"}) {
     std::string song = "kept";
     log.lines.clear();
-    EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song));
-    EXPECT_EQ(song, "kept");
+    EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song) || song != "kept") << song;
     EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
   }
   music.AddSong(0, "menu");

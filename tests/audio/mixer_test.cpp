@@ -67,10 +67,8 @@ TEST(Mixer, DifferentSamplesSoundTogetherClipAndGiveTheOldestVoiceOfAFullPoolToA
   const auto loud = MixFor(mixer, 64);  // clipped instead of wrapped
   EXPECT_EQ(std::tie(loud[0], loud[1]), std::make_tuple(int16_t{32767}, int16_t{-32768}));
   for (uint32_t id = 1; id <= TMixer::kVoices; ++id) mixer.PlaySample(id, 200 + id, Constant(1, 1, 5000), {});
-  MixFor(mixer, 16);
-  EXPECT_EQ(mixer.ActiveVoices(), TMixer::kVoices);
-  mixer.PlaySample(999, 5000, Constant(1, 1, 5000), {});
-  mixer.StopSample(1);  // the oldest: already gone, so this stops nothing
+  EXPECT_EQ((MixFor(mixer, 16), mixer.ActiveVoices()), TMixer::kVoices);
+  mixer.PlaySample(999, 5000, Constant(1, 1, 5000), {}), mixer.StopSample(1);  // the oldest: already gone, so this stops nothing
   const auto out = MixFor(mixer, 16);
   EXPECT_EQ(std::make_tuple(mixer.ActiveVoices(), out[0]), std::make_tuple(TMixer::kVoices, int16_t(TMixer::kVoices)));
 }
@@ -82,8 +80,7 @@ struct FakeModule : MusicSource {  // length frames of 300, then the end
     const size_t n = std::min(frames, length - position);
     return std::fill(out, out + n * 2, 300), position += n, n;
   }
-  size_t length, position = 0;
-  int restarts = 0;
+  size_t length, position = 0, restarts = 0;
 };
 
 TEST(Mixer, LoopingVoicesAndModulesRunUntilStoppedAndModulesRestartAndEnd) {
@@ -96,12 +93,12 @@ TEST(Mixer, LoopingVoicesAndModulesRunUntilStoppedAndModulesRestartAndEnd) {
   auto module = std::make_shared<FakeModule>(3000);
   mixer.PlayMusic(5, module, true);
   EXPECT_EQ(MixFor(mixer, 1024)[0], 300);
-  EXPECT_EQ(module->restarts, 1);
+  EXPECT_EQ(module->restarts, 1u);
   EXPECT_EQ((mixer.StopMusic(5), Analyse(MixFor(mixer, 1024))).nonZero, 0u);
   EXPECT_EQ(mixer.ActiveMusic(), 0u);
   mixer.PlayMusic(5, module, true), mixer.PlayMusic(5, module, true);  // from the start again, and a second start does not double it
   const auto s = Analyse(MixFor(mixer, 8192));  // 3000 frames, then it ends
-  EXPECT_EQ(std::tie(module->restarts, s.nonZero, s.maxLeft), std::make_tuple(3, size_t{3000}, 300));
+  EXPECT_EQ(std::tie(module->restarts, s.nonZero, s.maxLeft), std::make_tuple(size_t{3}, size_t{3000}, 300));
   EXPECT_EQ(mixer.ActiveMusic(), 0u);
   mixer.PlaySample(1, 10, Constant(500, 500, 100), {.loop = true});
   mixer.PlayMusic(2, std::make_shared<FakeModule>(1000000), true);
