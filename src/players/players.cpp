@@ -200,7 +200,7 @@ PackProgress* TPlayers::Pack(int player, int pack) const {
 
 uint8_t TPlayers::GetMapState(int player, int pack, uint8_t map) const {
   const PackProgress* p = Pack(player, pack);
-  return p ? p->MapStates[map] : kMapLocked;
+  return p ? p->MapStates[map] : uint8_t{kMapLocked};
 }
 
 void TPlayers::SetMapState(int player, int pack, uint8_t map, uint8_t state) {

@@ -321,8 +321,12 @@ TEST(RoundTrip, EveryCoderStrideAndFlag) {
       for (uint8_t flags : {uint8_t{0}, kZrNoLzw}) {
         const Bytes packed = ZRCompress(in, stride, flags);
         ASSERT_FALSE(packed.empty());
-        if (stride == 1) EXPECT_TRUE(packed[0] == 0 || (packed[0] >= 3 && packed[0] <= 6)) << int(packed[0]);
-        if (flags & kZrNoLzw) EXPECT_NE(packed[0], 3);
+        if (stride == 1) {
+          EXPECT_TRUE(packed[0] == 0 || (packed[0] >= 3 && packed[0] <= 6)) << int(packed[0]);
+        }
+        if (flags & kZrNoLzw) {
+          EXPECT_NE(packed[0], 3);
+        }
         ASSERT_EQ(Unpack(packed, true), in) << in.size() << " stride " << int(stride) << " flags " << int(flags);
       }
     }
@@ -424,7 +428,9 @@ TEST(ZrcompBounds, TruncatedStreamsGiveAPrefixNeverACrash) {
         EXPECT_LE(d.used, cut);
         EXPECT_FALSE(d.intact) << cut;
         EXPECT_LE(d.out.size(), data.size());
-        if (stride == 1) ASSERT_TRUE(std::equal(d.out.begin(), d.out.end(), data.begin())) << "cut at " << cut;
+        if (stride == 1) {
+          ASSERT_TRUE(std::equal(d.out.begin(), d.out.end(), data.begin())) << "cut at " << cut;
+        }
       }
     }
   }
@@ -464,7 +470,9 @@ TEST(ZrcompBounds, ChainsDeeperThanAnyWriterMakesEndEmpty) {
   Bytes stream = {0, 1, 0, 0, 0, 'k'};
   for (int i = 1; i <= 40; ++i) {
     stream = Rle(stream);
-    if (i == 3) EXPECT_EQ(ZRUnCompress(stream), Bytes({'k'}));
+    if (i == 3) {
+      EXPECT_EQ(ZRUnCompress(stream), Bytes({'k'}));
+    }
   }
   const Decoded d = Decode('Z', stream);
   EXPECT_TRUE(d.out.empty());

@@ -238,7 +238,9 @@ protected:
         whole += intact ? 1 : 0;
         if (e.name.empty()) continue;
         try {  // a name the lookup cannot match stops like any missing member
-          if (auto stream = mad.OpenStream(e.name)) EXPECT_EQ(stream->Position(), 0);
+          if (auto stream = mad.OpenStream(e.name)) {
+            EXPECT_EQ(stream->Position(), 0);
+          }
           mad.OpenPointer(e.name);
         } catch (const Stopped&) {
         }
