@@ -6,16 +6,14 @@
 #include <cstring>
 #include <memory>
 
+#include "core/bytes.h"
+
 namespace quarry {
 namespace {
 
 constexpr uint16_t kNoNode = 512;     // "no child" in both node tables
 constexpr uint16_t kTakenNode = 513;  // decoder: allocated, not yet filled
 constexpr int kNodeCount = 512;
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 // MSB-first bit writer into a buffer sized beforehand. A code is at most 31
 // bits and fewer than 32 bits wait in the accumulator, so 64 bits never

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "archive/zrcomp.h"
+#include "core/bytes.h"
 #include "core/log.h"
 #include "core/program.h"
 #include "core/stream.h"
@@ -21,10 +22,6 @@ constexpr const char* kDoneTag = "MADREAD, TMad.Done";
 // A file list never holds more than 65535 entries, so its decoded form is
 // never longer than this; a longer decode is damage and is cut.
 constexpr size_t kMaxListSize = 2 + size_t{0xFFFF} * kMadEntrySize;
-
-uint32_t U32At(const std::vector<uint8_t>& b, size_t pos) {
-  return b[pos] | (b[pos + 1] << 8) | (b[pos + 2] << 16) | (static_cast<uint32_t>(b[pos + 3]) << 24);
-}
 
 // The archive file is opened anew for every read so no handle stays open
 // between member reads.
@@ -116,7 +113,7 @@ void TMad::LoadIndex() {
   bool whole = header.size() == kMadHeaderSize;
   header.resize(kMadHeaderSize, 0);
   const uint8_t flags = header[9];
-  const uint32_t headStart = U32At(header, 10);
+  const uint32_t headStart = U32At(header.data() + 10);
   LogStatus("HeadStart=" + std::to_string(headStart), kInitTag);
 
   std::vector<uint8_t> raw;
@@ -142,9 +139,9 @@ void TMad::LoadIndex() {
     const size_t length = std::min<size_t>(list[pos], kMadNameMax);
     e.name = UpperCase(std::string(list.begin() + static_cast<std::ptrdiff_t>(pos + 1),
                                    list.begin() + static_cast<std::ptrdiff_t>(pos + 1 + length)));
-    e.start = U32At(list, pos + 13);
-    e.compressedSize = U32At(list, pos + 17);
-    e.realSize = U32At(list, pos + 21);
+    e.start = U32At(list.data() + pos + 13);
+    e.compressedSize = U32At(list.data() + pos + 17);
+    e.realSize = U32At(list.data() + pos + 21);
     e.marker = list[pos + 25];
     index_.push_back(std::move(e));
   }

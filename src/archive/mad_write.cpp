@@ -6,6 +6,7 @@
 
 #include "archive/mad.h"
 #include "archive/zrcomp.h"
+#include "core/bytes.h"
 #include "core/log.h"
 #include "core/stream.h"
 #include "core/text.h"
@@ -16,10 +17,6 @@ namespace {
 constexpr const char* kInitTag = "MADWRITE, TMADWrite.Init";
 constexpr const char* kAddTag = "MADWRITE, TMADWrite.AddStream";
 constexpr const char* kDoneTag = "MADWRITE, TMADWrite.Done";
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 }  // namespace
 

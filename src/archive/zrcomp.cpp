@@ -6,6 +6,7 @@
 #include "archive/huffman.h"
 #include "archive/lzw.h"
 #include "archive/rle.h"
+#include "core/bytes.h"
 #include "core/log.h"
 #include "core/stream.h"
 
@@ -19,13 +20,9 @@ constexpr const char* kUnCompressTag = "ZRCOMP, ZRUnCompress";
 // itself), so peeling stops there and yields nothing.
 constexpr int kMaxLayers = 16;
 
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 bool GetU32(std::span<const uint8_t> in, size_t pos, uint32_t& v) {
   if (in.size() < 4 || pos > in.size() - 4) return false;
-  v = in[pos] | (in[pos + 1] << 8) | (in[pos + 2] << 16) | (static_cast<uint32_t>(in[pos + 3]) << 24);
+  v = U32At(in.data() + pos);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
+#include "core/bytes.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "players/crc32.h"
@@ -17,19 +18,6 @@ constexpr const char* kDeleteTag = "PLAYERS, TPlayers.DeletePlayer";
 constexpr const char* kNameTag = "PLAYERS, TPlayers.GetPlayerName";
 constexpr const char* kPackIndexTag = "PLAYERS, GetLevelPackIndex";
 constexpr const char* kAddPackTag = "PLAYERS, AddLevelPack";
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-uint32_t U32At(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // The name as it stands in the file: 30 bytes, blank-padded or cut.
 std::string FixedName(const std::string& name) {
