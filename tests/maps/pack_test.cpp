@@ -55,17 +55,15 @@ TEST(MapPack, NumberingGapsAndMissingFiles) {
   EXPECT_TRUE(log.Has("(MAP, TMaps.Load) Loading map file (" + pack + ")"));
   EXPECT_EQ(log.lines.back(), "(MAP, TMaps.Load) 117 maps loaded.");
 
+  // Without 001 the pack is empty; a missing file fails.
   WritePack(pack = dir / "nofirst.qs", {{"002.mpp", TextMap(20, 12, 'b', "two")}, {"info", {'x'}}});
-  TMaps none;
+  TMaps none, missing;
   EXPECT_TRUE(none.Load(pack));
-  EXPECT_EQ(none.Count(), 0);
-  EXPECT_EQ(log.lines.back(), "(MAP, TMaps.Load) 0 maps loaded.");
-
+  EXPECT_EQ(std::make_tuple(none.Count(), log.lines.back()), std::make_tuple(0, "(MAP, TMaps.Load) 0 maps loaded."));
   log.lines.clear();
-  TMaps missing;
   EXPECT_FALSE(missing.Load(dir / "absent.qs"));
-  EXPECT_EQ(missing.Count(), 0);
-  EXPECT_EQ(log.lines, std::vector<std::string>({"{MAP, TMaps.Load} Can't open map file! (" + dir / "absent.qs" + ")"}));
+  EXPECT_EQ(std::make_tuple(missing.Count(), log.lines),
+            std::make_tuple(0, std::vector<std::string>({"{MAP, TMaps.Load} Can't open map file! (" + dir / "absent.qs" + ")"})));
 }
 
 TEST(MapPack, EveryFormAndPaddingOfSmallAndBrokenRecords) {
@@ -194,12 +192,12 @@ struct Output {
 
 Output RunTool(const std::string& program, const std::string& arguments) {
   Output result{-1, ""};
-  std::FILE* pipe = ::popen((program + " " + arguments + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
   char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) result.text += buffer;
-  int status = ::pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (std::FILE* pipe = ::popen((program + " " + arguments + " 2>&1").c_str(), "r")) {
+    while (std::fgets(buffer, sizeof buffer, pipe)) result.text += buffer;
+    int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
   return result;
 }
 
@@ -223,8 +221,6 @@ TEST(QuarryPack, BuildsAPackTheLoadersAndMadtoolReadBack) {
     EXPECT_EQ(std::make_tuple(map.Status, map.MapName, map.Author, map.FileCells),
               std::make_tuple("OK", source.Name, source.Author, MapSourceToXMap(source).FileCells));
   }
-  EXPECT_EQ(maps.GetMapName(0), "First Steps");
-  EXPECT_EQ(maps.GetMapAuthor(1), "Tester Two");
 
   TMad archive(pack);
   std::vector<uint8_t> info = archive.OpenPointer("info");
@@ -294,7 +290,7 @@ TEST(MadtoolMap, MapFileAsJson) {
             "\"author\":\"Unknown\", \"gm\":\"g\", \"version\":5, \"gameid\":2, \"extras\":[\"x\"], "
             "\"translations\":[[35,200]], \"cells\":[[200,42,33],[1,32,32]]}\n");
 
-  WriteFileBytes(dir / "c.xmp", "MAPC");
+  WriteFileBytes(dir / "c.xmp", "MAPC");  // an unloaded record still prints, with no cells
   out = RunTool(MADTOOL_EXE, "map " + dir / "c.xmp");
   EXPECT_EQ(out.exitCode, 0);
   EXPECT_NE(out.text.find("\"loaded\":false, \"width\":0"), std::string::npos) << out.text;
