@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,10 +29,8 @@ inline std::unique_ptr<TXMap> MapFromRows(const std::vector<std::string>& rows, 
   map->FileCells.assign(static_cast<size_t>(width * height), ' ');
   map->WorkingCells.assign(map->FileCells.size(), 0);
   map->Loaded = true;
-  for (int y = 0; y < height && y < static_cast<int>(rows.size()); ++y) {
-    for (int x = 0; x < width && x < static_cast<int>(rows[y].size()); ++x) {
-      map->FileCells[static_cast<size_t>(x + width * y)] = static_cast<uint8_t>(rows[y][x]);
-    }
+  for (size_t y = 0; y < size_t(height) && y < rows.size(); ++y) {
+    std::copy_n(rows[y].begin(), std::min(rows[y].size(), size_t(width)), map->FileCells.begin() + long(y * width));
   }
   return map;
 }
@@ -96,16 +95,20 @@ public:
 // A 20 x 12 map framed by hard walls; interior row i is map row i + 1 and its
 // character j is column j + 1 (at most 10 rows of 18).
 inline std::vector<std::string> Room(const std::vector<std::string>& interior) {
-  std::vector<std::string> rows(12, std::string(20, ' '));
+  std::vector<std::string> rows(12, "%" + std::string(18, ' ') + "%");
   rows[0] = rows[11] = std::string(20, '%');
-  for (int y = 1; y <= 10; ++y) {
-    rows[y][0] = rows[y][19] = '%';
-    if (y - 1 < static_cast<int>(interior.size())) {
-      const std::string& line = interior[y - 1];
-      for (size_t j = 0; j < line.size() && j < 18; ++j) rows[y][j + 1] = line[j];
-    }
+  for (size_t y = 0; y < interior.size() && y < 10; ++y) {
+    rows[y + 1].replace(1, std::min<size_t>(interior[y].size(), 18), interior[y].substr(0, 18));
   }
   return rows;
+}
+
+// An unframed 20 x 12 map, the player at (0,0) unless a row says otherwise.
+inline std::vector<std::string> Open(std::initializer_list<std::pair<int, std::string>> rows) {
+  std::vector<std::string> map(12, std::string(20, ' '));
+  map[0][0] = '*';
+  for (const auto& [y, row] : rows) map[y] = row + std::string(20 - row.size(), ' ');
+  return map;
 }
 
 inline std::pair<int, int> PlayerAt(const TCave& cave) { return {cave.PlayerX, cave.PlayerY}; }
@@ -124,33 +127,32 @@ inline std::string Expect(const std::vector<std::string>& rows, const std::vecto
   for (const auto& change : changes) grid[change.y][change.x] = change.code;
   std::string text;
   for (const auto& row : grid) {
-    for (uint16_t c : row) {
-      text += c >= 32 && c <= 126 ? std::string(1, static_cast<char>(c)) : "{" + std::to_string(c) + "}";
-    }
+    for (uint16_t c : row) text += c >= 32 && c <= 126 ? std::string(1, static_cast<char>(c)) : "{" + std::to_string(c) + "}";
     text += '\n';
   }
   return text;
 }
 
-// One rule as a table row: the room, the moves, the cells that differ from
-// the room afterwards, and (when pinned) every sound as "tick:name".
+// One rule as a table row: the room (or a whole 12-row map), the moves, the
+// cells that differ from it afterwards, and when pinned every sound as
+// "tick:name" and the first tick's action.
 struct Rule {
   const char* name;
   std::vector<std::string> interior;
   std::string moves;
   std::vector<CellCode> changes;
   std::optional<Events> events = std::nullopt;
+  std::optional<PlayerAction> first = std::nullopt;
 };
 
 inline void CheckRules(const std::vector<Rule>& rules) {
   for (const auto& rule : rules) {
-    auto room = Room(rule.interior);
-    CaveRun run(room);
+    auto rows = rule.interior.size() == 12 ? rule.interior : Room(rule.interior);
+    CaveRun run(rows);
     run.Play(rule.moves);
-    EXPECT_EQ(run.Grid(), Expect(room, rule.changes)) << rule.name;
-    if (rule.events) {
-      EXPECT_EQ(run.Events(), *rule.events) << rule.name;
-    }
+    EXPECT_EQ(run.Grid(), Expect(rows, rule.changes)) << rule.name;
+    if (rule.events) EXPECT_EQ(run.Events(), *rule.events) << rule.name;
+    if (rule.first) EXPECT_EQ(run.ticks.at(0).action, *rule.first) << rule.name;
   }
 }
 

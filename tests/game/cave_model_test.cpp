@@ -1,4 +1,4 @@
-// Activation, sprites and their exact stepping, and the cells beyond the grid.
+// Activation, sprites and their exact stepping, and random caves.
 #include <set>
 
 #include "test_support.h"
@@ -14,72 +14,45 @@ TImageInfo Strip(uint16_t width) {
   return info;
 }
 
-// Frames a sprite is on before each of the given number of draws.
-std::vector<int> FramesOver(TSprite& sprite, int draws) {
-  std::vector<int> frames;
-  for (int i = 0; i < draws; ++i) {
-    frames.push_back(sprite.Frame);
-    sprite.Step(1);
+// The frame before each draw, one digit a draw, and " done" once finished.
+TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
+  struct Case {
+    uint16_t width;  // 0: no image at all
+    uint8_t options;
+    int delay, pause, draws;
+    bool hidden;
+    std::string trace;
+  };
+  const Case cases[] = {
+      {96, TSprite::kLooping, 2, 0, 10, false, "0001112220"},  // each frame held delay + 1 draws
+      {64, TSprite::kLooping, 0, 2, 6, false, "011101"},       // the last frame held loop pause more
+      {64, 0, 2, 0, 5, false, "00011"},
+      {64, 0, 2, 0, 6, false, "000111 done"},  // the sixth draw ends the last frame's time
+      {64, 0, 2, 0, 12, false, "000111111111 done"},
+      {0, 0, 0, 0, 1, false, "0 done"},  // no frames: finishes instead of dividing
+      {128, TSprite::kLooping | TSprite::kFrozen, 0, 0, 6, false, "000000"},
+      {128, TSprite::kLooping, 0, 0, 6, true, "000000"},
+  };
+  for (const auto& c : cases) {
+    TImageInfo image = Strip(c.width);
+    TSprite sprite(0, 0, 32, c.options, c.width ? &image : nullptr);
+    sprite.FrameDelay = c.delay;
+    sprite.LoopPause = c.pause;
+    sprite.Hidden = c.hidden;
+    std::string trace;
+    for (int i = 0; i < c.draws; ++i, sprite.Step(1)) trace += char('0' + sprite.Frame);
+    EXPECT_EQ(trace + (sprite.Finished ? " done" : ""), c.trace);
   }
-  return frames;
-}
-
-TEST(Sprite, LoopingHoldsEachFrameDelayPlusOneDrawsAndTheLastFrameLoopPauseMore) {
-  TImageInfo three = Strip(96), two = Strip(64);
-  TSprite sprite(0, 0, 32, TSprite::kLooping, &three);
-  sprite.FrameDelay = 2;
-  EXPECT_EQ(sprite.FrameCount, 3);
-  EXPECT_EQ(FramesOver(sprite, 10), (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 0}));
-  EXPECT_FALSE(sprite.Finished);
-  TSprite paused(0, 0, 32, TSprite::kLooping, &two);
-  paused.LoopPause = 2;
-  EXPECT_EQ(FramesOver(paused, 6), (std::vector<int>{0, 1, 1, 1, 0, 1}));
-}
-
-TEST(Sprite, NonLoopingFinishesAfterShowingItsLastFrameInFull) {
-  TImageInfo image = Strip(64);
-  TSprite sprite(0, 0, 32, 0, &image);
-  sprite.FrameDelay = 2;
-  sprite.Step(5);
-  EXPECT_EQ(sprite.Frame, 1);
-  EXPECT_FALSE(sprite.Finished);
-  sprite.Step(1);  // the sixth draw ends the last frame's time
-  EXPECT_TRUE(sprite.Finished);
-  sprite.Step(20);
-  EXPECT_EQ(sprite.Frame, 1);
-  TSprite missing(0, 0, 0, 0, nullptr);  // no image: no frames, finishes instead of dividing
-  EXPECT_EQ(missing.FrameCount, 0);
-  missing.Step(1);
-  EXPECT_TRUE(missing.Finished);
-}
-
-TEST(Sprite, FrozenHiddenAndStaticSpritesNeverAdvance) {
-  TImageInfo image = Strip(128);
-  TSprite frozen(0, 0, 32, TSprite::kLooping | TSprite::kFrozen, &image);
-  frozen.Step(50);
-  EXPECT_EQ(frozen.Frame, 0);
-  TSprite hidden(0, 0, 32, TSprite::kLooping, &image);
-  hidden.Hidden = true;
-  hidden.Step(50);
-  EXPECT_EQ(hidden.Frame, 0);
-  EXPECT_EQ(hidden.DelayCounter, -1);
-  TSprite still(5, 7, &image);
-  still.Step(3);
-  EXPECT_FALSE(still.Animated);
-  EXPECT_EQ(still.LastX, 5);
-}
-
-TEST(Sprite, SteppingManyDrawsAtOnceEqualsSingleDraws) {
+  // Many draws at once step exactly like single draws.
   TImageInfo image = Strip(160);
   for (int n = 1; n <= 40; ++n) {
-    TSprite a(0, 0, 32, TSprite::kLooping, &image);
-    TSprite b(0, 0, 32, TSprite::kLooping, &image);
+    TSprite a(0, 0, 32, TSprite::kLooping, &image), b = a;
     a.LoopPause = b.LoopPause = 1;
     a.FrameDelay = b.FrameDelay = 2;
     a.Step(n);
     for (int i = 0; i < n; ++i) b.Step(1);
-    EXPECT_EQ(std::make_tuple(a.Frame, a.DelayCounter, a.LoopCounter),
-              std::make_tuple(b.Frame, b.DelayCounter, b.LoopCounter)) << n;
+    EXPECT_EQ(std::tuple(a.Frame, a.DelayCounter, a.LoopCounter), std::tuple(b.Frame, b.DelayCounter, b.LoopCounter))
+        << n;
   }
 }
 
@@ -105,18 +78,15 @@ TEST_F(Activation, EverySolidCellGetsASpriteButEmptyAndPlayerDoNot) {
   ASSERT_TRUE(cave.SetActive(0));
   EXPECT_EQ(cave.Sprite(2, 1), nullptr);  // player
   EXPECT_EQ(cave.Sprite(3, 1), nullptr);  // empty
-  ASSERT_NE(cave.Sprite(5, 1), nullptr);
+  ASSERT_TRUE(cave.Sprite(5, 1) && cave.Sprite(4, 2) && cave.Sprite(5, 2));
   EXPECT_TRUE(cave.Sprite(5, 1)->Animated);
   EXPECT_EQ(cave.Sprite(5, 1)->FrameDelay, 2);
   EXPECT_EQ(cave.Sprite(5, 1)->Image->Name.substr(0, 1), "$");
   EXPECT_FALSE(cave.Sprite(3, 2)->Animated);  // exactly 32 wide: static
   EXPECT_EQ(cave.Sprite(3, 2)->FrameDelay, 2);
-  ASSERT_NE(cave.Sprite(4, 2), nullptr);
   EXPECT_TRUE(cave.Sprite(4, 2)->Animated);  // 33 wide: one frame
   EXPECT_EQ(cave.Sprite(4, 2)->FrameCount, 1);
-  // "." counts 0 variants: the name ".1" is looked for and is missing here.
-  ASSERT_NE(cave.Sprite(5, 2), nullptr);
-  EXPECT_EQ(cave.Sprite(5, 2)->Image, nullptr);
+  EXPECT_EQ(cave.Sprite(5, 2)->Image, nullptr);  // "." counts 0 variants: ".1" is missing
   EXPECT_EQ(cave.Sprite(0, 0)->Image, nullptr);  // "%" has no image here
 }
 
@@ -127,8 +97,7 @@ TEST_F(Activation, SyncBlocksStartTogetherWhileDiamondsStartAtRandom) {
   std::set<int> diamondFrames;
   std::set<std::string> variants;
   for (int x = 1; x <= 18; ++x) {
-    EXPECT_EQ(cave.Sprite(x, 3)->Frame, 0);
-    EXPECT_TRUE(cave.Sprite(x, 3)->Looping);
+    EXPECT_TRUE(cave.Sprite(x, 3)->Frame == 0 && cave.Sprite(x, 3)->Looping) << x;
     for (int y = 1; y <= 2; ++y) {
       diamondFrames.insert(cave.Sprite(x, y)->Frame);
       variants.insert(cave.Sprite(x, y)->Image->Name);
@@ -138,141 +107,72 @@ TEST_F(Activation, SyncBlocksStartTogetherWhileDiamondsStartAtRandom) {
   EXPECT_EQ(variants, (std::set<std::string>{"$1", "$2", "$3"}));
 }
 
-TEST_F(Activation, EmptyPackAndInvalidMapNumberAreSurvived) {
-  EXPECT_FALSE(cave.SetActive(0));  // no maps: an empty cave, not a crash
+// No maps, a bad map number, a column-first player scan, diamonds counted on
+// the file layer's grid only, and damaged records walled before play.
+TEST_F(Activation, EmptyPackBadNumbersPlayerScanAndDamagedRecords) {
+  EXPECT_FALSE(cave.SetActive(0));  // an empty cave, not a crash
   EXPECT_EQ(cave.GetCell(5, 5), ' ');
-  maps.Append(MapFromRows(Room({" #"})));
+  maps.Append(MapFromRows(Room({"    *", "", "  *"})));  // (5,1) and (3,3): column 3 comes first
+  maps.Append(MapFromRows(Room({" $"})));
   LogCapture log;
   cave.SetActive(4);
   EXPECT_EQ(cave.ActiveMap(), 0);
   ASSERT_GE(log.lines.size(), 2u);
   EXPECT_EQ(log.lines[0], "[MAP, TMaps.SetActive] Invalid map number! (4)");
   EXPECT_EQ(log.lines[1], "[MAP, TMaps.SetActive] Using 0 instead...");
-}
-
-TEST_F(Activation, FindPlayerScansColumnByColumn) {
-  maps.Append(MapFromRows(Room({"    *", "", "  *"})));  // (5,1) and (3,3): column 3 comes first
-  maps.Append(MapFromRows(Room({" $"})));
-  cave.SetActive(0);
   cave.FindPlayer();
-  EXPECT_EQ(PlayerAt(cave), std::make_pair(3, 3));
+  EXPECT_EQ(PlayerAt(cave), std::pair(3, 3));
   cave.SetActive(1);
   cave.FindPlayer();
-  EXPECT_EQ(PlayerAt(cave), std::make_pair(0, 0));
-}
+  EXPECT_EQ(PlayerAt(cave), std::pair(0, 0));
 
-TEST_F(Activation, CountDiamondsLooksOnlyAtTheGridOfTheFileLayer) {
-  auto map = MapFromRows(Room({"$$", "  $"}), 22, 13);
-  map->FileCells[20] = '$';           // (20, 0): outside the 20 x 12 grid
-  map->FileCells[22 * 12 + 3] = '$';  // (3, 12): below the grid
-  maps.Append(std::move(map));
-  cave.SetActive(0);
+  auto wide = MapFromRows(Room({"$$", "  $"}), 22, 13);
+  wide->FileCells[20] = '$';           // (20, 0): outside the 20 x 12 grid
+  wide->FileCells[22 * 12 + 3] = '$';  // (3, 12): below the grid
+  maps.Append(std::move(wide));
+  cave.SetActive(2);
   cave.SetCell(1, 1, ' ');  // the working layer does not count
   EXPECT_EQ(cave.CountDiamonds(), 3);
+
+  // Too small is padded with walls; cells that do not match the size make a walled cave.
+  maps.Append(MapFromRows({"*  @", "    ", "$   "}, 4, 3));
+  auto cut = MapFromRows(Room({" *"}));
+  cut->FileCells.resize(7);
+  maps.Append(std::move(cut));
+  cave.SetActive(3);
+  EXPECT_TRUE(cave.CurrentMap->Width == 20 && cave.CurrentMap->Height == 12);
+  EXPECT_EQ(cave.GetCell(3, 0), '@');
+  EXPECT_EQ(cave.GetCell(10, 5), '#');
+  EXPECT_EQ(cave.CountDiamonds(), 1);
+  cave.SetActive(4);
+  EXPECT_EQ(cave.GetCell(19, 11), '#');
+  EXPECT_EQ(cave.CountDiamonds(), 0);
 }
 
-TEST_F(Activation, RestartRestoresEveryCellFromTheFileLayer) {
+// The dump braces codes outside printable ASCII; a restart restores every cell.
+TEST_F(Activation, DumpAndRestartFromTheFileLayer) {
   auto room = Room({" *", " @", "  &"});
   maps.Append(MapFromRows(room));
   cave.SetActive(0);
+  cave.SetCell(1, 1, 31);
+  cave.SetCell(2, 1, 200);
+  cave.SetCell(3, 1, 127);
   cave.SetCell(2, 2, ' ');
   cave.ExplodeCell(3, 3);
   cave.CellState[4][4] = 9;
+  EXPECT_EQ(DumpGrid(cave).substr(0, 53), std::string(20, '%') + "\n%{31}{200}{127}" + std::string(15, ' ') + "%\n");
   cave.SetActive(0);
   EXPECT_EQ(DumpGrid(cave), Expect(room));
   EXPECT_EQ(cave.CellState[4][4], 0);
   EXPECT_NE(cave.Sprite(2, 2), nullptr);
 }
 
-// Damaged records: too small is padded with walls, a size that does not
-// match the cells becomes a walled cave.
-TEST_F(Activation, ShortOrMismatchedRecordsAreWalledBeforePlay) {
-  maps.Append(MapFromRows({"*  @", "    ", "$   "}, 4, 3));
-  auto map = MapFromRows(Room({" *"}));
-  map->FileCells.resize(7);
-  maps.Append(std::move(map));
-  cave.SetActive(0);
-  EXPECT_EQ(cave.CurrentMap->Width, 20);
-  EXPECT_EQ(cave.CurrentMap->Height, 12);
-  EXPECT_EQ(cave.GetCell(3, 0), '@');
-  EXPECT_EQ(cave.GetCell(10, 5), '#');
-  EXPECT_EQ(cave.CountDiamonds(), 1);
-  cave.SetActive(1);
-  EXPECT_EQ(cave.GetCell(19, 11), '#');
-  EXPECT_EQ(cave.CountDiamonds(), 0);
-}
-
-TEST(Dump, CodesOutsidePrintableAsciiAreBraced) {
-  CaveRun run(Room({" *"}));
-  run.Play("");
-  run.cave.SetCell(1, 1, 31);
-  run.cave.SetCell(2, 1, 200);
-  run.cave.SetCell(3, 1, 127);
-  std::string grid = DumpGrid(run.cave);
-  EXPECT_EQ(grid.substr(0, 21), "%%%%%%%%%%%%%%%%%%%%\n");
-  EXPECT_EQ(grid.substr(21, 32), "%{31}{200}{127}" + std::string(15, ' ') + "%\n");
-}
-
-// --- Maps without a frame of walls: the grid's edge reads as a wall ---------
-
-// An open 20 x 12 map with the player at (0,0) unless a row says otherwise.
-std::vector<std::string> Open(std::initializer_list<std::pair<int, std::string>> rows) {
-  std::vector<std::string> map(12, std::string(20, ' '));
-  map[0][0] = '*';
-  for (const auto& [y, row] : rows) map[y] = row + std::string(20 - row.size(), ' ');
-  return map;
-}
-
-TEST(OffGrid, FallingOntoTheEdgeStaysInTheGrid) {
-  CaveRun boulder(Open({{10, "   @"}}));
-  boulder.Play("...");
-  EXPECT_EQ(boulder.cave.GetCell(3, 11), '@');
-  EXPECT_EQ(boulder.Events(), (Events{"2:BoulderDown"}));
-
-  CaveRun bomb(Open({{10, std::string(19, ' ') + "&"}}));
-  bomb.Play("..");
-  EXPECT_EQ(bomb.cave.GetCell(19, 11), 216);
-  EXPECT_EQ(bomb.cave.GetCell(18, 11), 217);
-  EXPECT_EQ(bomb.cave.GetCell(19, 10), 217);
-  EXPECT_EQ(bomb.Events(), (Events{"2:Explosion"}));
-
-  // A balloon on the bottom row under two boulders does not sink out of the grid.
-  CaveRun balloon(Open({{9, "     @"}, {10, "    %@%"}, {11, "    %0%"}}));
-  balloon.Play("..");
-  EXPECT_EQ(balloon.cave.GetCell(5, 11), '0');
-  EXPECT_EQ(balloon.cave.GetCell(5, 10), '@');
-  EXPECT_EQ(balloon.cave.GetCell(5, 9), '@');
-}
-
-TEST(OffGrid, PushOnTheBottomRowAndBalloonPushOnTheTopRow) {
-  CaveRun bottom(Open({{0, "    0*"}, {11, " *@"}}));
-  bottom.Play("R");
-  EXPECT_EQ(bottom.ticks[0].action, PlayerAction::PushRight);
-  EXPECT_EQ(bottom.cave.GetCell(3, 11), '@');
-  CaveRun top(Open({{0, "    0*"}}));
-  top.Play("L");
-  EXPECT_EQ(top.ticks[0].action, PlayerAction::PushLeft);  // row 0: always pushable
-  EXPECT_EQ(top.cave.GetCell(3, 0), '0');
-}
-
-TEST(OffGrid, TunnelRunningToTheEdgeRefusesEntry) {
-  CaveRun run(Open({{0, ""}, {4, "               *>>>>"}, {5, "<<<*"}}));  // player (3,5): columns first
-  run.Play("");
-  EXPECT_FALSE(run.cave.TunnelExitFree(15, 4, 1));
-  EXPECT_FALSE(run.cave.TunnelExitFree(3, 5, -1));
-  run.Play("LR");
-  EXPECT_EQ(run.ticks[0].action, PlayerAction::None);
-}
-
-// Random caves and random moves: nothing leaves the grid, and a cell has a
-// sprite exactly when it is neither empty, vacated nor the player.
+// Random caves and moves: nothing leaves the grid, and a cell has a sprite
+// exactly when it is neither empty, vacated nor the player.
 TEST(Hostile, RandomCavesKeepTheGridAndSpritesConsistent) {
   const char kElements[] = " *$@&0.#%!><=  ..@@$$&&00";
   uint32_t state = 12345;
-  auto next = [&](uint32_t range) {
-    state = state * 1103515245u + 12345u;
-    return (state >> 16) % range;
-  };
+  auto next = [&](uint32_t range) { return ((state = state * 1103515245u + 12345u) >> 16) % range; };
   for (int round = 0; round < 150; ++round) {
     std::vector<std::string> rows(12, std::string(20, ' '));
     for (auto& row : rows) {
@@ -284,13 +184,11 @@ TEST(Hostile, RandomCavesKeepTheGridAndSpritesConsistent) {
     bool consistent = true;
     RunSolution(run.session, moves, [&](uint32_t, PlayerAction, bool restarted) {
       if (restarted) return;
-      EXPECT_LT(run.cave.PlayerX, 20);
-      EXPECT_LT(run.cave.PlayerY, 12);
+      consistent = consistent && run.cave.PlayerX < 20 && run.cave.PlayerY < 12;
       for (int x = 0; x < 20; ++x) {
         for (int y = 0; y < 12; ++y) {
           uint16_t c = run.cave.GetCell(x, y);
-          bool bare = c == ' ' || c == kVacated || c == '*';
-          consistent = consistent && (run.cave.Sprite(x, y) == nullptr) == bare;
+          consistent = consistent && (run.cave.Sprite(x, y) == nullptr) == (c == ' ' || c == kVacated || c == '*');
         }
       }
     });

@@ -24,6 +24,13 @@ TEST(Falling, LandingAndWaitingRules) {
        {{5, 2, ' '}, {5, 3, '@'}, {4, 3, '*'}}, Events{"3:BoulderDown"}},
       {"diamond lands on the just vacated cell then falls on", {"    $", "", "    *", "    %"}, ".L..",
        {{5, 1, ' '}, {5, 3, '$'}, {4, 3, '*'}}, Events{"2:DiamondDown", "4:DiamondDown"}},
+      // Unframed maps: the grid's edge reads as a wall.
+      {"boulder lands on the bottom edge", Open({{10, "   @"}}), "...", {{3, 10, ' '}, {3, 11, '@'}},
+       Events{"2:BoulderDown"}},
+      {"bomb explodes on the bottom edge", Open({{10, std::string(19, ' ') + "&"}}), "..",
+       {{19, 10, 217}, {19, 11, 216}, {18, 11, 217}}, Events{"2:Explosion"}},
+      {"balloon on the bottom row under two boulders stays", Open({{9, "     @"}, {10, "    %@%"}, {11, "    %0%"}}),
+       "..", {}},
   });
 }
 
@@ -102,12 +109,9 @@ TEST(Balloons, RisingLiftingSinking) {
 
 TEST(Balloons, LiftsThePlayerButNotASecondStar) {
   CaveRun run(Room({"", "", "", "    *", "    0", "    %"}));
-  run.Play(".");
-  EXPECT_EQ(run.cave.PlayerY, 3);
-  run.Play(".....");  // a fresh run: lifts at 1, 3 and 5
+  run.Play(".....");  // lifts at 1, 3 and 5
   EXPECT_EQ(run.cave.PlayerY, 1);
-  // Two "*" cells: the first in column order is the player, the other is
-  // inert; lifting it must not move PlayerY (it would leave the grid).
+  // The second "*" in column order is inert; lifting it must not move PlayerY.
   CaveRun two(Room({"*", "", "", "    *", "    0", "    %"}));
   two.Play(".....");
   EXPECT_EQ(two.cave.PlayerX, 1);
@@ -140,15 +144,17 @@ TEST(Tunnels, TravelBothWaysAndEatOrCollectAtTheFarEnd) {
                                    "4:ExitOpen", "4:TunnelEnd"}));
 }
 
-TEST(Tunnels, BlockedFarEndRefusesEntryAndThePushFails) {
+// A blocked far end (the far diamond keeps the exit shut) or the grid's edge refuses entry.
+TEST(Tunnels, BlockedFarEndRefusesEntry) {
+  std::vector<Rule> rules;
   for (char blocker : {'#', '@', '!', '&'}) {
-    // The far diamond keeps the exit closed.
-    auto room = Room({"", "", "", std::string(" *>>") + blocker + " ", "    %", "", "", "", "", "         $"});
-    CaveRun run(room);
-    run.Play("R");
-    EXPECT_EQ(run.ticks[0].action, PlayerAction::None) << blocker;
-    EXPECT_EQ(run.Grid(), Expect(room)) << blocker;
+    rules.push_back({"blocked", {"", "", "", std::string(" *>>") + blocker + " ", "    %", "", "", "", "", "         $"},
+                     "R", {}, std::nullopt, PlayerAction::None});
   }
+  rules.push_back({"to the right edge", Open({{0, ""}, {4, "               *>>>>"}}), "R", {}, std::nullopt,
+                   PlayerAction::None});
+  rules.push_back({"to the left edge", Open({{0, ""}, {5, "<<<*"}}), "L", {}, std::nullopt, PlayerAction::None});
+  CheckRules(rules);
 }
 
 TEST(Tunnels, ExplosionKillsTheTravellerWithoutTheDeathCounter) {

@@ -39,6 +39,15 @@ TEST(Walking, EatingCollectingAndPushingRules) {
       // The cell beyond has a hole below: the pushed boulder waits a tick before falling.
       {"push a boulder", {"", "", " *@ ", "  % "}, "R", {{2, 3, ' '}, {3, 3, '*'}, {4, 3, '@'}}, Events{"1:Pushing"}},
       {"then it falls", {"", "", " *@ ", "  % "}, "R.", {{2, 3, ' '}, {3, 3, '*'}, {4, 4, '@'}}},
+      {"push a balloon that cannot rise", {"", "  %", " *0 "}, "R", {{2, 3, ' '}, {3, 3, '*'}, {4, 3, '0'}},
+       std::nullopt, PlayerAction::PushRight},
+      {"then it rises", {"", "  %", " *0 "}, "R.", {{2, 3, ' '}, {3, 3, '*'}, {4, 2, '0'}}},
+      {"diamonds are collected, not pushed", {" *$ ", "  ."}, "R", {{2, 1, ' '}, {3, 1, '*'}}, std::nullopt,
+       PlayerAction::WalkRight},
+      {"push on the bottom row", Open({{0, "    0*"}, {11, " *@"}}), "R", {{1, 11, ' '}, {2, 11, '*'}, {3, 11, '@'}},
+       std::nullopt, PlayerAction::PushRight},
+      {"a balloon on the top row is always pushable", Open({{0, "    0*"}}), "L",
+       {{5, 0, ' '}, {4, 0, '*'}, {3, 0, '0'}}, std::nullopt, PlayerAction::PushLeft},
   });
 }
 
@@ -66,22 +75,6 @@ TEST(Walking, BlockedMovesAndRefusedPushes) {
     EXPECT_EQ(run.Grid(), still.Grid()) << c.name;
     for (const auto& tick : run.ticks) EXPECT_EQ(tick.action, PlayerAction::None) << c.name;
   }
-}
-
-TEST(Pushing, BalloonOnlyWhileItCannotRiseDiamondsAndSandAreNotPushed) {
-  CaveRun run(Room({"", "  %", " *0 "}));
-  run.Play("R");
-  EXPECT_EQ(run.ticks[0].action, PlayerAction::PushRight);
-  EXPECT_EQ(run.cave.GetCell(4, 3), '0');
-  run.Play("R.");
-  EXPECT_EQ(run.cave.GetCell(4, 2), '0');  // free again: it rises on the next tick
-
-  auto room = Room({" *$ ", " *. "});
-  room[2][2] = ' ';
-  CaveRun walk(room);
-  walk.Play("R");
-  EXPECT_EQ(walk.ticks[0].action, PlayerAction::WalkRight);
-  EXPECT_EQ(walk.cave.GetCell(4, 1), ' ');
 }
 
 // Player (2,2), diamond (3,2), exit (6,2).
