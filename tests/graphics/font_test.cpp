@@ -28,7 +28,7 @@ protected:
 };
 
 // Catches a tint not rounded down, and spaces that draw or advance wrongly.
-TEST_F(FontTest, TintRoundsDownAndSpacesAdvanceWithoutDrawing) {
+TEST_F(FontTest, TintSpacesAndGlyphRecords) {
   const Bytes bmf = Bmf({{' ', 0, 0, 0, 0}, {'A', 0, 0, 1, 0}});
   auto white = Load(MakeGsd(2, 1, {255, 128}), bmf);
   EXPECT_EQ(std::tuple(white->Height, white->TextWidth(""), white->TextWidth("A A")), std::tuple(1, -1, 2 + 1 + 10 + 2));
@@ -39,10 +39,8 @@ TEST_F(FontTest, TintRoundsDownAndSpacesAdvanceWithoutDrawing) {
   EXPECT_EQ((std::vector{Pixel(0, 0), Pixel(1, 1), Pixel(12, 1), Pixel(5, 6), Pixel(6, 6)}),
             (std::vector{kBackdrop, 0x7F7F7Fu, kBackdrop, 0x3FBFFEu, 0x20607Fu}));
   EXPECT_EQ(Row(1, 0, 16, kInk), "#?...........#?.");  // 2 + 1 + 10
-}
 
-// Catches recordless codes drawn or advanced wrongly, glyphs off their sheet row, earlier records winning.
-TEST_F(FontTest, GlyphRecords) {
+  // Recordless codes drawn or advanced wrongly, glyphs off their sheet row, earlier records winning.
   auto font = Load(MakeGsd(4, 2, {255, 255, 255, 255, 255, 0, 0, 0}),
                    Bmf({{'A', 0, 0, 0, 0}, {'A', 1, 0, 3, 0}, {'B', 0, 1, 0, 1}}));
   EXPECT_EQ(std::pair(font->TextWidth("CC"), font->TextWidth("A")), std::pair(3, 3));
@@ -100,8 +98,8 @@ bool GlyphsInside(const TBMPFont& font) {
   return true;
 }
 
-// Catches glyphs outside the sheet after damage to either member, or reads past it.
-TEST_F(FontTest, DamagedGlyphSheetFontsStayInsideTheirSheet) {
+// Catches glyphs outside the sheet after damage to either member of either font kind, or reads past it.
+TEST_F(FontTest, DamagedFontsKeepGlyphsInsideTheirSheet) {
   Bytes intensity(40 * 6);
   for (size_t i = 0; i < intensity.size(); ++i) intensity[i] = uint8_t(i * 11);
   const Bytes gsd = MakeGsd(40, 6, intensity);
@@ -118,6 +116,18 @@ TEST_F(FontTest, DamagedGlyphSheetFontsStayInsideTheirSheet) {
       EXPECT_TRUE(!font.Surface || 4u + size_t(font.Surface->w) * font.Surface->h <= g.size());
       font.DrawText(kAllCodes, part ? 320 : 0, part ? 10 : 0, part ? kAlignCentre : kAlignLeft);
     }
+  Bytes z = {'Z', 'R', 'A', 'R', 1, 6, 7};
+  for (int i = 0; i < 256 * 7; ++i) z.push_back(uint8_t(i * 13));
+  for (const Bytes& member : DamagedCopies(z)) {
+    TMemoryStream stream(member.data(), member.size());
+    TZrarFont damaged("damaged", stream);
+    ASSERT_TRUE(GlyphsInside(damaged));
+    EXPECT_TRUE(!damaged.Surface ||
+                (damaged.Surface->w == 256 * damaged.CellWidth && damaged.Surface->h == damaged.SurfaceHeight));
+    damaged.SetColorKey(0, 0, 0);
+    damaged.Render(10, 200, 30);
+    damaged.DrawText(kAllCodes, 0, 100, kAlignLeft);
+  }
 }
 
 // "ZRAR", flags, cell width, height, 256 cells of ceil(width / 8)-byte rows; `rows` fill `code`.
@@ -165,7 +175,7 @@ TEST_F(FontTest, DescenderShiftRenderColourKeyAndAlpha) {
   EXPECT_EQ(std::pair(Pixel(4, 2), Pixel(10, 2)), std::pair(kBackdrop, kBackdrop));  // keyed; fully transparent
 }
 
-// Catches wrong magic drawing or warning, cut headers or short members read past, damaged glyphs.
+// Catches wrong magic drawing or warning, cut headers or short members read past.
 TEST_F(FontTest, DamagedCellFonts) {
   Bytes z = MakeZrar(0, 8, 1, 'A', {{0xFF}});
   z[3] = 'X';
@@ -184,18 +194,6 @@ TEST_F(FontTest, DamagedCellFonts) {
   EXPECT_EQ(log.Count("BMPFONT"), 2);
   EXPECT_TRUE(log.Has("[BMPFONT, TZrarFont.Init] Cell font header cut short! (BMPFont: anti.zrr)"));
   EXPECT_TRUE(log.Has("[BMPFONT, TZrarFont.Init] Cell font shorter than its cells! (BMPFont: anti.zrr)"));
-  z = {'Z', 'R', 'A', 'R', 1, 6, 7};
-  for (int i = 0; i < 256 * 7; ++i) z.push_back(uint8_t(i * 13));
-  for (const Bytes& member : DamagedCopies(z)) {
-    TMemoryStream stream(member.data(), member.size());
-    TZrarFont damaged("damaged", stream);
-    ASSERT_TRUE(GlyphsInside(damaged));
-    EXPECT_TRUE(!damaged.Surface ||
-                (damaged.Surface->w == 256 * damaged.CellWidth && damaged.Surface->h == damaged.SurfaceHeight));
-    damaged.SetColorKey(0, 0, 0);
-    damaged.Render(10, 200, 30);
-    damaged.DrawText(kAllCodes, 0, 100, kAlignLeft);
-  }
 }
 
 }  // namespace quarry::test
