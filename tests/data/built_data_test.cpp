@@ -24,9 +24,7 @@ class BuiltData : public ::testing::Test {
 protected:
   // A missing archive or member must fail the test, not end the process.
   void SetUp() override {
-    SetStopHandler([](const std::string& message, const std::string& tag) {
-      throw std::runtime_error(tag + ": " + message);
-    });
+    SetStopHandler([](const std::string& m, const std::string& tag) { throw std::runtime_error(tag + ": " + m); });
     mad_ = Open("quarry.mad");
     ASSERT_TRUE(mad_) << "build the gamedata target first";
   }
@@ -53,10 +51,8 @@ ImageSize BmpSize(TMad& mad, const std::string& member) {
 }  // namespace
 
 TEST_F(BuiltData, MainArchiveHoldsFontsLayoutsListsAndLogos) {
-  // The other members are read by the tests below; the loader tests read these.
-  EXPECT_TRUE(mad_->HasFile("font.gsd") && mad_->HasFile("font.bmf"));
-  // Drawn at (192, 8) above row 44, and in the intro's boxes of 640 x 90 and
-  // 640 x 200 (its texts start at y = 300).
+  EXPECT_TRUE(mad_->HasFile("font.gsd") && mad_->HasFile("font.bmf"));  // the loader tests decode them
+  // Drawn at (192, 8) above row 44, and in the intro's boxes of 640 x 90 and 640 x 200 (texts start at y = 300).
   ImageSize lite = BmpSize(*mad_, "logolite.bmp"), logo = BmpSize(*mad_, "logo.bmp");
   ImageSize studio = BmpSize(*mad_, "zrlogo.bmp");
   EXPECT_TRUE(192 + lite.width <= 640 && 8 + lite.height <= 44) << lite.width << " x " << lite.height;
@@ -76,16 +72,13 @@ TEST_F(BuiltData, GameImagesCoverEveryCellAndFitTheCollection) {
   std::set<std::string> names;
   for (const ImageListEntry& e : entries) {
     EXPECT_TRUE(names.insert(e.name).second) << "duplicate " << e.name;
-    // Cells are drawn over the previous frame without clearing: opaque.
-    EXPECT_FALSE(e.colorKeyed) << e.name;
+    EXPECT_FALSE(e.colorKeyed) << e.name;  // cells are drawn over the previous frame without clearing: opaque
     ImageSize s = BmpSize(*mad_, e.member);
-    EXPECT_EQ(s.height, 32) << e.member;
-    EXPECT_EQ(s.width % 32, 0) << e.member;
+    EXPECT_EQ(std::pair(s.height, s.width % 32), std::pair(32, 0)) << e.member;
   }
   for (const char* name : {"#", "%", "!", "!1", "!2", ">", "<", ">2", "<2", "=", "X", "*U", "*D", "*L", "*R"})
     ASSERT_TRUE(sizes.Has(name)) << name;
-  // Exits open when their animation reports finished, which a static picture
-  // never does; four frames keep the opening times the solutions expect.
+  // Exits open when their animation finishes (a still never does); four frames keep the solutions' timing.
   for (const char* exitName : {"!", "!1", "!2"}) EXPECT_EQ(sizes.Find(exitName)->width, 128) << exitName;
   // Variants count from 1 up to the first gap.
   BuildVariantTable([&](const std::string& name) { return sizes.Has(name); });
@@ -109,9 +102,7 @@ TEST_F(BuiltData, ClosingSceneHasItsImagesAndBackgroundMap) {
   EXPECT_EQ(mad_->OpenPointer("outro.mpt").at(4), '\r') << "lines end in CR LF";
   TXMap map;
   map.LoadFromMad("outro.mpt", *mad_);
-  EXPECT_EQ(map.Status, "OK");
-  EXPECT_EQ(map.Width, 20);
-  ASSERT_EQ(map.Height, 12);
+  ASSERT_EQ(std::tuple(map.Status, map.Width, map.Height), std::tuple("OK", 20, 12));
   // Missing rows would stay 0; only the scene's own characters may appear.
   for (uint16_t cell : map.FileCells)
     EXPECT_NE(std::string(" #.123b").find(static_cast<char>(cell)), std::string::npos) << cell;
@@ -121,8 +112,7 @@ TEST_F(BuiltData, WidgetLayoutsUseTheProgramsFontsAndKeys) {
   TIniFile ini(*mad_->OpenStream("controls.ini"));
   for (const char* box : {"SelectPlayer", "DeletePlayer", "SelectLevelPack", "SelectMap"}) {
     const std::string s = std::string("Listbox.") + box;
-    // The key list at 16 holds Return, Space, Escape and Delete, which the
-    // menus rely on; the default address 4 holds a font.
+    // The key list at 16 holds Return, Space, Escape and Delete, which the menus rely on; 4 holds a font.
     EXPECT_EQ(ini.ReadString(s, "KeylistAddress", ""), "16") << box;
     EXPECT_TRUE(std::set<std::string>({"0", "4", "8", "12"}).count(ini.ReadString(s, "FontAddress", ""))) << box;
     for (const char* key : {"X", "Y", "Width", "Height", "RowHeight", "AlignX"})
@@ -133,11 +123,9 @@ TEST_F(BuiltData, WidgetLayoutsUseTheProgramsFontsAndKeys) {
     ASSERT_GE(rowHeight, 24) << "the glyph sheet is 24 pixels high";
     EXPECT_GE(ini.ReadInteger(s, "Height", 0) / rowHeight, 2) << box;
   }
-  // The map menu's box sits between the header lines (down to y = 154) and
-  // the author line at y = 440.
+  // The map menu's box sits between the header lines (down to y = 154) and the author line at y = 440.
   const int top = ini.ReadInteger("Listbox.SelectMap", "Y", 0);
-  EXPECT_GE(top, 154);
-  EXPECT_LE(top + ini.ReadInteger("Listbox.SelectMap", "Height", 999) - 1, 439);
+  EXPECT_TRUE(top >= 154 && top + ini.ReadInteger("Listbox.SelectMap", "Height", 999) - 1 <= 439) << top;
   // Position 1 of the delete dialog confirms.
   ASSERT_EQ(ini.ListItemCount("Listbox.DeletePlayer.Items"), 2);
   EXPECT_EQ(ini.ReadListItem("Listbox.DeletePlayer.Items", 1).rfind("Yes", 0), 0u);
@@ -151,10 +139,8 @@ TEST_F(BuiltData, LevelPackListsItsMapsInOrder) {
   if (!pack) GTEST_SKIP() << "no level pack built (quarry-pack missing)";
   int maps = 0;
   while (pack->HasFile((maps < 9 ? "00" : "0") + std::to_string(maps + 1) + ".mpp")) ++maps;
-  EXPECT_GE(maps, 8);
-  EXPECT_LE(maps, 12);
+  EXPECT_TRUE(maps >= 8 && maps <= 12) << maps;
   TPackInfo info = ReadPackInfo(*pack->OpenStream("info"));
-  EXPECT_EQ(info.Title, "First Dig");
-  ASSERT_EQ(info.MapNumbers.size(), static_cast<size_t>(maps));
+  ASSERT_EQ(std::pair(info.Title, info.MapNumbers.size()), std::pair(std::string("First Dig"), size_t(maps)));
   for (int i = 0; i < maps; ++i) EXPECT_EQ(info.MapNumbers[i], i) << "menu position " << i;
 }

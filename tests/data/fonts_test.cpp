@@ -31,13 +31,10 @@ TEST(SheetFont, RectanglesTileOneRowAndCoverEveryPrintableCode) {
   for (size_t at = 0; at < font.bmf.size(); at += 9) {
     const int code = at < 94 * 9 ? 33 + static_cast<int>(at / 9) : 161 + static_cast<int>(at / 9) - 94;
     const int x1 = U16(font.bmf, at + 1), x2 = U16(font.bmf, at + 5);
-    EXPECT_EQ(font.bmf[at], code);
-    EXPECT_EQ(x1, expectedX) << "code " << code;
+    EXPECT_EQ(std::tuple(int{font.bmf[at]}, x1, U16(font.bmf, at + 3), U16(font.bmf, at + 7)),
+              std::tuple(code, expectedX, 0, h - 1)) << "code " << code;
     EXPECT_GE(x2, x1);
-    EXPECT_EQ(U16(font.bmf, at + 3), 0);
-    EXPECT_EQ(U16(font.bmf, at + 7), h - 1);
-    // Every visible character leaves ink inside its own rectangle; the soft
-    // hyphen (173) is invisible by design.
+    // Every visible character leaves ink inside its own rectangle; the soft hyphen (173) is invisible by design.
     int ink = 0;
     for (int y = 0; y < h; ++y)
       for (int x = x1; x <= x2; ++x) ink = std::max<int>(ink, font.gsd[4 + y * w + x]);

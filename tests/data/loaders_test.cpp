@@ -1,6 +1,5 @@
-// The built archives through the game's SDL loaders (dummy display, disk
-// audio), so every picture, font, effect and module is decoded by the code
-// that will show or play it.
+// The built archives through the game's SDL loaders (dummy display, disk audio), so every picture,
+// font, effect and module is decoded by the code that will show or play it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -27,9 +26,7 @@ const std::string kRun = QUARRY_TEST_RUN_DIR;
 class Loaders : public ::testing::Test {
 protected:
   void SetUp() override {
-    SetStopHandler([](const std::string& message, const std::string& tag) {
-      throw std::runtime_error(tag + ": " + message);
-    });
+    SetStopHandler([](const std::string& m, const std::string& tag) { throw std::runtime_error(tag + ": " + m); });
     if (!std::filesystem::exists(kRun + "/quarry.mad")) GTEST_SKIP() << "build the gamedata target first";
   }
   // A loader's warning or error means the data does not fit it.
@@ -57,8 +54,7 @@ TEST_F(Loaders, ImagesAndFontsDecodeWithTheSizesTheScreensDraw) {
   TImageCollection blocks(32), outro(64);
   blocks.LoadList("blocks.lst", mad);
   outro.LoadList("outro.lst", mad);
-  // The closing scene's erase boxes: 36 x 36 for the guard, 32 rows for the
-  // walkers' band of 96 pixels starting 64 above the mother's feet.
+  // The closing scene's erase boxes: 36 x 36 for the guard, the walkers' 96-pixel band from 64 above her feet.
   ASSERT_TRUE(outro.Find("ElfBad4") && outro.Find("ElfMrs2") && outro.Find("ElfKidA2"));
   EXPECT_EQ(std::pair(outro.Find("ElfBad4")->w, outro.Find("ElfBad4")->h), std::pair(36, 36));
   EXPECT_LE(outro.Find("ElfMrs2")->h, 32);
@@ -93,10 +89,9 @@ TEST_F(Loaders, EffectsAndSongsLoadInTheAudioDevice) {
     TWaveCollection waves(16);
     waves.LoadList("waves.ini", sound);
     EXPECT_EQ(waves.Count(), 11u);
-    const std::set<std::string> waveNames = Names(waves);
-    for (const char* played : {"EatSand", "DiamondPickup", "DiamondDown", "BoulderDown", "Pushing", "BalloonUp",
-                               "TunnelStart", "TunnelItem", "TunnelEnd", "Explosion", "ExitOpen"})
-      EXPECT_TRUE(waveNames.count(played)) << played;
+    EXPECT_EQ(Names(waves), (std::set<std::string>{"EatSand", "DiamondPickup", "DiamondDown", "BoulderDown", "Pushing",
+                                                   "BalloonUp", "TunnelStart", "TunnelItem", "TunnelEnd", "Explosion",
+                                                   "ExitOpen"}));
     TMusicCollection songs(16);
     songs.LoadList("muzax.ini", music);
     // A module the player cannot load switches all audio off.
