@@ -1,20 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/log.h"
+#include "test_support.h"
 
 namespace quarry {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 TEST(LogFileName, ReplacesAFourCharacterExtensionOrAppends) {
   EXPECT_EQ(LogFileNameFor("/opt/game/quarry.exe"), "/opt/game/quarry.log");
@@ -26,20 +18,15 @@ TEST(LogFileName, ReplacesAFourCharacterExtensionOrAppends) {
 
 class LoggerTest : public ::testing::Test {
 protected:
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("quarry_log_" + std::to_string(getpid()) + "_" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  void SetUp() override { std::filesystem::create_directories(dir); }
-  void TearDown() override {
-    StopLogger();
-    std::filesystem::remove_all(dir);
-  }
+  void TearDown() override { StopLogger(); }
+  TempDir dir;
 };
 
+// Catches wrong brackets or line ends, an over-long line not cut at 255 bytes, a second run appending.
 TEST_F(LoggerTest, LinesHaveTheirBracketsCrLfAndTheCap) {
-  std::string exe = (dir / "game").string();
+  std::string exe = dir / "game";
   StartLogger(exe);
-  EXPECT_EQ(LogFilePath(), (dir / "game.log").string());
+  EXPECT_EQ(LogFilePath(), dir / "game.log");
   LogStatus("a", "TAG");
   LogWarning("w", "T, R");
   LogError("e", "T, R");
@@ -47,7 +34,7 @@ TEST_F(LoggerTest, LinesHaveTheirBracketsCrLfAndTheCap) {
   LogTrace(std::string("text"));
   LogStatus(std::string(400, 'm'), "TAG");
   StopLogger();
-  std::string log = ReadAll((dir / "game.log").string());
+  std::string log = ReadFileBytes(dir / "game.log");
   EXPECT_EQ(log.rfind("(..system..) Starting Application. ", 0), 0u);
   EXPECT_NE(log.find("\r\n(..system..) () carets -> Status message\r\n"
                      "(..system..) [] carets -> Warning message\r\n"
@@ -59,39 +46,29 @@ TEST_F(LoggerTest, LinesHaveTheirBracketsCrLfAndTheCap) {
   std::string longLine = "(TAG) " + std::string(249, 'm');
   EXPECT_NE(log.find("\xFE text\r\n" + longLine + "(..system..) Terminating Application. "), std::string::npos);
   EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
-}
-
-TEST_F(LoggerTest, ASecondRunReplacesTheFirstLog) {
-  std::string exe = (dir / "game.exe").string();
-  StartLogger(exe);
-  LogStatus("first run", "X");
+  StartLogger(exe);  // a second run replaces the first log
   StopLogger();
-  StartLogger(exe);
-  StopLogger();
-  std::string log = ReadAll((dir / "game.log").string());
-  EXPECT_EQ(log.find("first run"), std::string::npos);
+  log = ReadFileBytes(dir / "game.log");
+  EXPECT_EQ(log.find("(TAG) a"), std::string::npos);
   EXPECT_NE(log.find("Terminating Application."), std::string::npos);
 }
 
+// A folder that does not exist cannot take the log: the working folder gets it, and logging goes on.
 TEST_F(LoggerTest, UnwritableDirectoryFallsBackWithoutCrashing) {
-  // A directory that does not exist cannot take the log: the working directory
-  // gets it instead (or nothing), and logging goes on.
   auto cwd = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
-  StartLogger((dir / "missing" / "sub" / "game").string());
+  std::filesystem::current_path(dir.Path());
+  StartLogger(dir / "missing/sub/game");
   LogStatus("still here", "X");
   StopLogger();
   std::filesystem::current_path(cwd);
-  EXPECT_NE(ReadAll((dir / "game.log").string()).find("(X) still here"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(dir / "game.log").find("(X) still here"), std::string::npos);
 }
 
-TEST_F(LoggerTest, ObserverSeesLinesWithoutAFile) {
-  std::vector<std::string> seen;
-  SetLogObserver([&](const std::string& l) { seen.push_back(l); });
+TEST(LogObserver, SeesLinesWithoutAFile) {
+  LogCapture log;
   LogWarning("Access out of range! (Address: 61, Size: 4)", "CONTMEM, TControlMemory.Store");
-  SetLogObserver(nullptr);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0], "[CONTMEM, TControlMemory.Store] Access out of range! (Address: 61, Size: 4)");
+  EXPECT_EQ(log.lines,
+            std::vector<std::string>{"[CONTMEM, TControlMemory.Store] Access out of range! (Address: 61, Size: 4)"});
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-
 #include "core/stream.h"
+#include "test_support.h"
 
 namespace quarry {
 namespace {
@@ -15,8 +13,7 @@ TEST(MemoryStream, GrowsKeepsBytesAndClipsReadsAtTheEnd) {
   s.Seek(998, SeekOrigin::Begin);
   uint8_t buf[8] = {};
   EXPECT_EQ(s.Read(buf, 8), 2);
-  EXPECT_EQ(buf[0], static_cast<uint8_t>(998));
-  EXPECT_EQ(buf[1], static_cast<uint8_t>(999));
+  EXPECT_EQ(std::pair(buf[0], buf[1]), std::pair(uint8_t(998 & 0xFF), uint8_t(999 & 0xFF)));
   EXPECT_EQ(s.Read(buf, 8), 0);
   // Seeking before the start clamps at 0 instead of wrapping.
   EXPECT_EQ(s.Seek(-5000, SeekOrigin::Current), 0);
@@ -31,54 +28,42 @@ TEST(MemoryStream, LittleEndianHelpersAndShortReads) {
   s.Seek(0, SeekOrigin::Begin);
   uint16_t w;
   uint32_t d;
-  ASSERT_TRUE(s.ReadU16(w));
-  ASSERT_TRUE(s.ReadU32(d));
-  EXPECT_EQ(w, 0x1234);
-  EXPECT_EQ(d, 0xA1B2C3D4u);
+  ASSERT_TRUE(s.ReadU16(w) && s.ReadU32(d));
+  EXPECT_EQ(std::pair(w, d), std::pair(uint16_t{0x1234}, 0xA1B2C3D4u));
   EXPECT_FALSE(s.ReadU16(w)) << "one byte left is not a word";
 }
 
+// Catches a count of 0 copying from the source's position instead of its start.
 TEST(MemoryStream, CopyFromZeroCopiesTheWholeSourceFromItsStart) {
-  TMemoryStream src;
+  TMemoryStream src, all, part;
   src.WriteText("hello world");
   src.Seek(6, SeekOrigin::Begin);
-  TMemoryStream dst;
-  EXPECT_EQ(dst.CopyFrom(src, 0), 11);
-  auto all = dst.Bytes();
-  EXPECT_EQ(std::string(all.begin(), all.end()), "hello world");
+  EXPECT_EQ(all.CopyFrom(src, 0), 11);
   src.Seek(6, SeekOrigin::Begin);
-  TMemoryStream part;
   EXPECT_EQ(part.CopyFrom(src, 3), 3);
-  auto some = part.Bytes();
-  EXPECT_EQ(std::string(some.begin(), some.end()), "wor");
+  EXPECT_EQ(std::pair(all.Bytes(), part.Bytes()),
+            std::pair(std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'},
+                      std::vector<uint8_t>{'w', 'o', 'r'}));
 }
 
-class FileStreamTest : public ::testing::Test {
-protected:
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("quarry_stream_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  void TearDown() override { std::filesystem::remove(path); }
-};
-
-TEST_F(FileStreamTest, WritesReadsAndSeeksAcrossBufferBoundaries) {
+TEST(FileStream, WritesReadsAndSeeksAcrossBufferBoundaries) {
+  TempDir dir;
   {
-    auto f = TBufferedFileStream::Open(path.string(), TBufferedFileStream::Mode::Create);
+    auto f = TBufferedFileStream::Open(dir / "words", TBufferedFileStream::Mode::Create);
     ASSERT_TRUE(f);
     for (uint32_t i = 0; i < 5000; ++i) f->WriteU32(i);
     EXPECT_EQ(f->Size(), 20000);
   }
-  auto f = TBufferedFileStream::Open(path.string(), TBufferedFileStream::Mode::Read);
+  auto f = TBufferedFileStream::Open(dir / "words", TBufferedFileStream::Mode::Read);
   ASSERT_TRUE(f);
   EXPECT_EQ(f->Size(), 20000);
-  uint32_t v;
   // Inside the first buffer, then far away, then back.
-  f->Seek(4 * 10, SeekOrigin::Begin);
-  ASSERT_TRUE(f->ReadU32(v));
-  EXPECT_EQ(v, 10u);
-  f->Seek(4 * 4500, SeekOrigin::Begin);
-  ASSERT_TRUE(f->ReadU32(v));
-  EXPECT_EQ(v, 4500u);
+  for (uint32_t at : {10u, 4500u}) {
+    uint32_t v = 0;
+    f->Seek(4 * at, SeekOrigin::Begin);
+    ASSERT_TRUE(f->ReadU32(v));
+    EXPECT_EQ(v, at);
+  }
   f->Seek(4 * 1023, SeekOrigin::Begin);  // straddles the 4096-byte buffer edge
   std::vector<uint32_t> words(3);
   EXPECT_EQ(f->Read(words.data(), 12), 12);
@@ -87,10 +72,7 @@ TEST_F(FileStreamTest, WritesReadsAndSeeksAcrossBufferBoundaries) {
   f->Seek(4 * 4990, SeekOrigin::Begin);
   std::vector<uint8_t> rest(10000);
   EXPECT_EQ(f->Read(rest.data(), 10000), 40);
-}
-
-TEST_F(FileStreamTest, OpenMissingFileGivesNull) {
-  EXPECT_EQ(TBufferedFileStream::Open((path / "nope").string(), TBufferedFileStream::Mode::Read), nullptr);
+  EXPECT_EQ(TBufferedFileStream::Open(dir / "nope", TBufferedFileStream::Mode::Read), nullptr);
 }
 
 }  // namespace

@@ -14,24 +14,18 @@ std::vector<std::string> Lines(const std::string& bytes) {
   return out;
 }
 
-TEST(ReadLine, CrEndsALineAndSwallowsTheNextByteWhateverItIs) {
-  EXPECT_EQ(Lines("ab\r\ncd\r\n"), (std::vector<std::string>{"ab", "cd"}));
-  // The byte after CR is skipped even when it is not LF.
-  EXPECT_EQ(Lines("ab\rXcd"), (std::vector<std::string>{"ab", "cd"}));
-  // A bare LF is part of the line; only CR ends one.
-  EXPECT_EQ(Lines("ab\ncd"), (std::vector<std::string>{"ab\ncd"}));
-  // The end of the stream ends the last line; an empty stream has none.
-  EXPECT_EQ(Lines("last"), (std::vector<std::string>{"last"}));
-  EXPECT_TRUE(Lines("").empty());
-  EXPECT_EQ(Lines("\r\n\r\n"), (std::vector<std::string>{"", ""}));
-}
+using Strings = std::vector<std::string>;
 
-TEST(ReadLine, KeepsAtMost255CharactersButConsumesTheWholeLine) {
-  std::string longLine(300, 'x');
-  auto lines = Lines(longLine + "\r\nnext\r\n");
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].size(), 255u);
-  EXPECT_EQ(lines[1], "next");
+TEST(ReadLine, CrEndsALineAndSwallowsTheNextByteWhateverItIs) {
+  EXPECT_EQ(Lines("ab\r\ncd\r\n"), (Strings{"ab", "cd"}));
+  EXPECT_EQ(Lines("ab\rXcd"), (Strings{"ab", "cd"}));  // the byte after CR is skipped even when it is not LF
+  EXPECT_EQ(Lines("ab\ncd"), (Strings{"ab\ncd"}));     // a bare LF is part of the line
+  // The end of the stream ends the last line; an empty stream has none.
+  EXPECT_EQ(Lines("last"), (Strings{"last"}));
+  EXPECT_TRUE(Lines("").empty());
+  EXPECT_EQ(Lines("\r\n\r\n"), (Strings{"", ""}));
+  // At most 255 characters are kept, but the whole line is consumed.
+  EXPECT_EQ(Lines(std::string(300, 'x') + "\r\nnext\r\n"), (Strings{std::string(255, 'x'), "next"}));
 }
 
 TEST(TextHelpers, TrimOnlyBlanksUpperCaseOnlyAsciiLetters) {
@@ -42,28 +36,14 @@ TEST(TextHelpers, TrimOnlyBlanksUpperCaseOnlyAsciiLetters) {
   EXPECT_EQ(ShortText(std::string(300, 'q')).size(), 255u);
 }
 
-TEST(StrToNum, DecimalHexAndTheOddRules) {
-  EXPECT_EQ(StrToNum("42"), 42);
-  EXPECT_EQ(StrToNum("-17"), -17);
-  EXPECT_EQ(StrToNum("$1F"), 31);
-  EXPECT_EQ(StrToNum("$FFFFFFF"), 0xFFFFFFF);
-  // Hex takes at most 7 digits after the "$".
-  EXPECT_EQ(StrToNum("$123456789"), 0x1234567);
-  // Blanks, byte 0 and byte 255 count as the digit 0.
-  EXPECT_EQ(StrToNum("1 2"), 102);
-  EXPECT_EQ(StrToNum(std::string("1\0" "3", 3)), 103);
-  EXPECT_EQ(StrToNum("2\xff"), 20);
-  EXPECT_EQ(StrToNum("$ 1"), 1);
-  // At most 10 characters are read.
-  EXPECT_EQ(StrToNum("123456789012"), 1234567890);
-  EXPECT_EQ(StrToNum(""), 0);
-}
-
-TEST(HexToNum, UpperCasesAndSumsFromTheRight) {
-  EXPECT_EQ(HexToNum("ff"), 255u);
-  EXPECT_EQ(HexToNum("9119"), 0x9119u);
-  EXPECT_EQ(HexToNum("aB0"), 0xAB0u);
-  EXPECT_EQ(HexToNum(""), 0u);
+// Catches hex past 7 digits, blanks and bytes 0 and 255 not read as the digit 0, more than 10 characters read.
+TEST(Numbers, StrToNumRulesAndHexToNum) {
+  const std::pair<std::string, int> cases[] = {
+      {"42", 42}, {"-17", -17}, {"$1F", 31}, {"$FFFFFFF", 0xFFFFFFF}, {"$123456789", 0x1234567}, {"1 2", 102},
+      {std::string("1\0" "3", 3), 103}, {"2\xff", 20}, {"$ 1", 1}, {"123456789012", 1234567890}, {"", 0}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(StrToNum(text), value) << text;
+  for (auto [text, value] : {std::pair{"ff", 255u}, {"9119", 0x9119u}, {"aB0", 0xAB0u}, {"", 0u}})
+    EXPECT_EQ(HexToNum(text), value) << text;
 }
 
 }  // namespace
