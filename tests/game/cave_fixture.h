@@ -36,9 +36,7 @@ inline std::unique_ptr<TXMap> MapFromRows(const std::vector<std::string>& rows, 
 }
 
 struct TickRecord {
-  uint32_t tick;
   PlayerAction action;
-  std::vector<std::string> sounds;
   bool restarted;
 };
 
@@ -52,36 +50,24 @@ public:
     Randomize(seed);
   }
 
-  // Plays the moves; every tick is recorded with the sounds it asked for.
+  // Plays the moves, recording each tick and every sound as "tick:name"
+  // (setupSounds: those asked for while attempts were set up).
   TReplayResult Play(const std::string& moves) {
-    ticks.clear();
-    setupSounds.clear();
-    sounds.Sounds.clear();
-    size_t seen = 0;
-    auto heard = [&]() {
-      std::vector<std::string> fresh(sounds.Sounds.begin() + static_cast<long>(seen), sounds.Sounds.end());
-      seen = sounds.Sounds.size();
-      return fresh;
+    ticks.clear(), events.clear(), setupSounds.clear(), sounds.Sounds.clear();
+    auto heard = [&](auto add) {
+      for (auto& sound : sounds.Sounds) add(sound);
+      sounds.Sounds.clear();
     };
     return RunSolution(
         session, moves,
         [&](uint32_t tick, PlayerAction action, bool restarted) {
-          ticks.push_back(TickRecord{tick, action, heard(), restarted});
+          ticks.push_back({action, restarted});
+          heard([&](const std::string& sound) { events.push_back(std::to_string(tick) + ":" + sound); });
         },
-        [&](uint32_t) {
-          for (auto& sound : heard()) setupSounds.push_back(sound);
-        });
+        [&](uint32_t) { heard([&](const std::string& sound) { setupSounds.push_back(sound); }); });
   }
 
   std::string Grid() const { return DumpGrid(cave); }
-  // Every sound of the run as "tick:name".
-  std::vector<std::string> Events() const {
-    std::vector<std::string> events;
-    for (const auto& record : ticks) {
-      for (const auto& sound : record.sounds) events.push_back(std::to_string(record.tick) + ":" + sound);
-    }
-    return events;
-  }
 
   TMaps maps;
   TImageTable images;
@@ -89,7 +75,7 @@ public:
   TCave cave;
   TPlaySession session;
   std::vector<TickRecord> ticks;
-  std::vector<std::string> setupSounds;  // asked for while attempts were set up
+  Events events, setupSounds;
 };
 
 // A 20 x 12 map framed by hard walls; interior row i is map row i + 1 and its
@@ -151,7 +137,7 @@ inline void CheckRules(const std::vector<Rule>& rules) {
     CaveRun run(rows);
     run.Play(rule.moves);
     EXPECT_EQ(run.Grid(), Expect(rows, rule.changes)) << rule.name;
-    if (rule.events) EXPECT_EQ(run.Events(), *rule.events) << rule.name;
+    if (rule.events) EXPECT_EQ(run.events, *rule.events) << rule.name;
     if (rule.first) EXPECT_EQ(run.ticks.at(0).action, *rule.first) << rule.name;
   }
 }

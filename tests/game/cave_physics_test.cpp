@@ -5,16 +5,12 @@
 namespace quarry::test {
 namespace {
 
-const std::vector<std::string> kEight(8, "");  // rows above the floor-level cases
-
-std::vector<std::string> OnFloor(std::string above, std::string below) {
-  auto rows = kEight;
-  rows.push_back(std::move(above));
-  rows.push_back(std::move(below));
-  return rows;
+// Interior rows 9 and 10, the lowest above the frame.
+std::vector<std::string> OnFloor(const std::string& above, const std::string& below) {
+  return {"", "", "", "", "", "", "", "", above, below};
 }
 
-TEST(Falling, LandingAndWaitingRules) {
+TEST(CaveTick, FallingRollingBombsAndBalloons) {
   CheckRules({
       {"resting boulder on the player does not hurt", {"  @", "  *"}, ".....", {}, Events{}},
       // The vacated cell (code 31) is not empty during the tick that made it.
@@ -31,6 +27,37 @@ TEST(Falling, LandingAndWaitingRules) {
        {{19, 10, 217}, {19, 11, 216}, {18, 11, 217}}, Events{"2:Explosion"}},
       {"balloon on the bottom row under two boulders stays", Open({{9, "     @"}, {10, "    %@%"}, {11, "    %0%"}}),
        "..", {}},
+      {"both sides free rolls left", OnFloor("    @", "    @"), "...", {{5, 9, ' '}, {4, 10, '@'}},
+       Events{"3:BoulderDown"}},
+      {"only the right side free rolls right", OnFloor("    @", "   %@"), "...", {{5, 9, ' '}, {6, 10, '@'}}},
+      {"neither side free stays", OnFloor("    @", "   %@%"), "...", {}},
+      // Each top element moved left in the first tick (state 4, still in the air).
+      {"rolls off walls, diamonds and bombs", OnFloor(" @   @    $", " #   $    &"), ".",
+       {{2, 9, ' '}, {1, 9, '@'}, {6, 9, ' '}, {5, 9, '@'}, {11, 9, ' '}, {10, 9, '$'}}},
+      {"nothing rolls off player, sand, balloon or hard wall", {"        %", "  @  @  @  @", "  *  .  0  %"},
+       "....", {}, Events{}},
+      {"landing on sand rests, on a wall explodes", {"  &    &", "", "  .    #"}, "..",
+       {{3, 1, ' '}, {3, 2, '&'}, {8, 1, 217}, {7, 2, 217}, {8, 2, 216}, {9, 2, 217}, {8, 3, 217}},
+       Events{"2:Explosion"}},
+      // A boulder drops on the left bomb; the right one goes off at its own cell two ticks later.
+      {"chain explosion follows two ticks later", {"  @", "", "  &&", "  %%"}, "....",
+       {{3, 1, ' '}, {3, 2, 218}, {4, 2, 217}, {2, 3, 219}, {3, 3, 217}, {4, 3, 216}, {5, 3, 217}},
+       Events{"2:Explosion", "4:Explosion"}},
+      // The wall below and the bomb's own cell are gone; the hard frame is not.
+      {"explosion cells clear after their last stage", {"  &", "", "  #"}, ".......", {{3, 1, ' '}, {3, 3, ' '}}},
+      {"explosion stops at hard walls and spares diagonals", {"  &", " % %", " .#.", "  ."}, "..",
+       {{3, 1, 217}, {3, 2, 216}, {3, 3, 217}}},
+      {"free balloon rises a cell per tick", {"", "", "", "", "    0"}, ".....", {{5, 5, ' '}, {5, 1, '0'}},
+       Events{"1:BalloonUp", "2:BalloonUp", "3:BalloonUp", "4:BalloonUp"}},
+      {"lifts one load every second tick", {"", "", "", "    @", "    0", "    %"}, "........",
+       {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '@'}, {5, 2, '0'}},
+       Events{"1:BalloonUp", "3:BoulderDown", "3:BalloonUp", "5:BoulderDown", "5:BalloonUp", "7:BoulderDown"}},
+      {"sinks under two stacked elements", {"", "", "    @", "    @", "   %0%", "", "    %"}, "....",
+       {{5, 3, ' '}, {5, 5, '@'}, {5, 6, '0'}}, Events{"1:BalloonUp", "3:BoulderDown", "3:BoulderDown"}},
+      {"stays under a wall", {"", "", "    #", "    0"}, "...", {}, Events{}},
+      {"carries the player", {"", "", "", "    *", "    0", "    %"}, ".....",
+       {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '*'}, {5, 2, '0'}},
+       Events{"1:BalloonUp", "3:BalloonUp", "5:BalloonUp"}},
   });
 }
 
@@ -42,9 +69,8 @@ TEST(Falling, FallingBoulderKillsThenTheAttemptRestartsAfterSixteenTicks) {
   // neither steps in this tick; the three free neighbours step once.
   EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, ' '}, {3, 2, 216}, {2, 3, 217}, {3, 3, 216},
                                       {4, 3, 217}, {3, 4, 217}}));
-  EXPECT_EQ(run.Events(), (Events{"2:Explosion"}));
-  EXPECT_EQ(result.Fate, PlayerFate::Dead);
-  EXPECT_EQ(run.cave.DeathCounter, 1);
+  EXPECT_EQ(run.events, (Events{"2:Explosion"}));
+  EXPECT_TRUE(result.Fate == PlayerFate::Dead && run.cave.DeathCounter == 1);
 
   result = run.Play(std::string(18, '.'));
   ASSERT_EQ(run.ticks.size(), 18u);
@@ -61,52 +87,6 @@ TEST(Falling, FallingBoulderKillsThenTheAttemptRestartsAfterSixteenTicks) {
   EXPECT_EQ(run.Grid(), Expect(room, {{3, 1, ' '}, {3, 2, '@'}}));
 }
 
-TEST(Rolling, WhichWayAndOffWhat) {
-  CheckRules({
-      {"both sides free rolls left", OnFloor("    @", "    @"), "...", {{5, 9, ' '}, {4, 10, '@'}},
-       Events{"3:BoulderDown"}},
-      {"only the right side free rolls right", OnFloor("    @", "   %@"), "...", {{5, 9, ' '}, {6, 10, '@'}}},
-      {"neither side free stays", OnFloor("    @", "   %@%"), "...", {}},
-      // Each top element moved left in the first tick (state 4, still in the air).
-      {"rolls off walls, diamonds and bombs", OnFloor(" @   @    $", " #   $    &"), ".",
-       {{2, 9, ' '}, {1, 9, '@'}, {6, 9, ' '}, {5, 9, '@'}, {11, 9, ' '}, {10, 9, '$'}}},
-      {"nothing rolls off player, sand, balloon or hard wall", {"        %", "  @  @  @  @", "  *  .  0  %"},
-       "....", {}, Events{}},
-  });
-}
-
-TEST(Bombs, LandingExplosionsAndTheirReach) {
-  CheckRules({
-      {"landing on sand rests, on a wall explodes", {"  &    &", "", "  .    #"}, "..",
-       {{3, 1, ' '}, {3, 2, '&'}, {8, 1, 217}, {7, 2, 217}, {8, 2, 216}, {9, 2, 217}, {8, 3, 217}},
-       Events{"2:Explosion"}},
-      // A boulder drops on the left bomb; the right one goes off at its own cell two ticks later.
-      {"chain explosion follows two ticks later", {"  @", "", "  &&", "  %%"}, "....",
-       {{3, 1, ' '}, {3, 2, 218}, {4, 2, 217}, {2, 3, 219}, {3, 3, 217}, {4, 3, 216}, {5, 3, 217}},
-       Events{"2:Explosion", "4:Explosion"}},
-      // The wall below and the bomb's own cell are gone; the hard frame is not.
-      {"explosion cells clear after their last stage", {"  &", "", "  #"}, ".......", {{3, 1, ' '}, {3, 3, ' '}}},
-      {"explosion stops at hard walls and spares diagonals", {"  &", " % %", " .#.", "  ."}, "..",
-       {{3, 1, 217}, {3, 2, 216}, {3, 3, 217}}},
-  });
-}
-
-TEST(Balloons, RisingLiftingSinking) {
-  CheckRules({
-      {"free balloon rises a cell per tick", {"", "", "", "", "    0"}, ".....", {{5, 5, ' '}, {5, 1, '0'}},
-       Events{"1:BalloonUp", "2:BalloonUp", "3:BalloonUp", "4:BalloonUp"}},
-      {"lifts one load every second tick", {"", "", "", "    @", "    0", "    %"}, "........",
-       {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '@'}, {5, 2, '0'}},
-       Events{"1:BalloonUp", "3:BoulderDown", "3:BalloonUp", "5:BoulderDown", "5:BalloonUp", "7:BoulderDown"}},
-      {"sinks under two stacked elements", {"", "", "    @", "    @", "   %0%", "", "    %"}, "....",
-       {{5, 3, ' '}, {5, 5, '@'}, {5, 6, '0'}}, Events{"1:BalloonUp", "3:BoulderDown", "3:BoulderDown"}},
-      {"stays under a wall", {"", "", "    #", "    0"}, "...", {}, Events{}},
-      {"carries the player", {"", "", "", "    *", "    0", "    %"}, ".....",
-       {{5, 4, ' '}, {5, 5, ' '}, {5, 1, '*'}, {5, 2, '0'}},
-       Events{"1:BalloonUp", "3:BalloonUp", "5:BalloonUp"}},
-  });
-}
-
 TEST(Balloons, LiftsThePlayerButNotASecondStar) {
   CaveRun run(Room({"", "", "", "    *", "    0", "    %"}));
   run.Play(".....");  // lifts at 1, 3 and 5
@@ -114,8 +94,7 @@ TEST(Balloons, LiftsThePlayerButNotASecondStar) {
   // The second "*" in column order is inert; lifting it must not move PlayerY.
   CaveRun two(Room({"*", "", "", "    *", "    0", "    %"}));
   two.Play(".....");
-  EXPECT_EQ(two.cave.PlayerX, 1);
-  EXPECT_EQ(two.cave.PlayerY, 1);
+  EXPECT_EQ(PlayerAt(two.cave), std::pair(1, 1));
   EXPECT_EQ(two.cave.GetCell(5, 1), '*');
 }
 
@@ -124,11 +103,9 @@ TEST(Tunnels, TravelBothWaysAndEatOrCollectAtTheFarEnd) {
   CaveRun run(right);
   auto result = run.Play("R..");
   EXPECT_EQ(run.Grid(), Expect(right, {{2, 4, ' '}, {5, 4, '*'}}));
-  EXPECT_EQ(run.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:EatSand", "3:TunnelEnd"}));
-  EXPECT_EQ(run.ticks[0].action, PlayerAction::TunnelRight);
-  EXPECT_EQ(run.cave.PlayerImage, "*R");
-  EXPECT_EQ(run.cave.PlayerX, 5);
-  EXPECT_EQ(result.Fate, PlayerFate::Alive);
+  EXPECT_EQ(run.events, (Events{"1:TunnelStart", "2:TunnelItem", "3:EatSand", "3:TunnelEnd"}));
+  EXPECT_TRUE(run.ticks[0].action == PlayerAction::TunnelRight && run.cave.PlayerImage == "*R" &&
+              run.cave.PlayerX == 5 && result.Fate == PlayerFate::Alive);
 
   auto left = Room({"", "", "", " $<<<*", " %"});
   CaveRun back(left);
@@ -140,7 +117,7 @@ TEST(Tunnels, TravelBothWaysAndEatOrCollectAtTheFarEnd) {
   EXPECT_EQ(back.cave.PlayerImage, "  ");
   back.Play("L...");
   EXPECT_EQ(back.cave.DiamondsLeft, 0);  // the diamond past the far end is collected
-  EXPECT_EQ(back.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:TunnelItem", "4:DiamondPickup",
+  EXPECT_EQ(back.events, (Events{"1:TunnelStart", "2:TunnelItem", "3:TunnelItem", "4:DiamondPickup",
                                    "4:ExitOpen", "4:TunnelEnd"}));
 }
 
@@ -164,12 +141,10 @@ TEST(Tunnels, ExplosionKillsTheTravellerWithoutTheDeathCounter) {
   auto result = run.Play("R..");
   EXPECT_EQ(run.Grid(), Expect(room, {{4, 1, ' '}, {2, 5, ' '}, {4, 3, 216}, {3, 4, 217},
                                       {4, 4, 216}, {5, 4, 217}, {4, 5, 217}}));
-  EXPECT_EQ(run.Events(), (Events{"1:TunnelStart", "2:TunnelItem", "3:Explosion"}));
-  EXPECT_EQ(result.Fate, PlayerFate::InTunnel);
-  EXPECT_EQ(run.cave.DeathCounter, 0);
+  EXPECT_EQ(run.events, (Events{"1:TunnelStart", "2:TunnelItem", "3:Explosion"}));
+  EXPECT_TRUE(result.Fate == PlayerFate::InTunnel && run.cave.DeathCounter == 0);
   result = run.Play(std::string(31, 'R'));
-  EXPECT_EQ(result.Attempts, 1u);  // no death wait: the attempt never restarts
-  EXPECT_EQ(result.Fate, PlayerFate::InTunnel);
+  EXPECT_TRUE(result.Attempts == 1u && result.Fate == PlayerFate::InTunnel);  // no death wait, no restart
 }
 
 }  // namespace

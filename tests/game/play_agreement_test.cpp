@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "test_support.h"
 
@@ -21,15 +22,6 @@ protected:
     if (code) *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return ReadFileBytes(dir / "out.txt");
   }
-  // Writes solution.txt from the "solution:" lines of a map source.
-  void WriteSolutionOf(const fs::path& map) {
-    std::string solution;
-    std::istringstream lines(ReadFileBytes(map));
-    for (std::string line; std::getline(lines, line);) {
-      if (line.rfind("solution:", 0) == 0) solution += line.substr(9) + "\n";
-    }
-    WriteFileBytes(dir / "solution.txt", solution);
-  }
   // The game's answer for solution.txt, with any extra script lines.
   std::string Game(const std::string& where, uint32_t seed, const std::string& extra = "") {
     WriteFileBytes(dir / "script.txt", Run("'" QUARRY_REPLAY "' --to-script solution.txt") + extra);
@@ -40,58 +32,58 @@ protected:
     EXPECT_EQ(answer.rfind("completed at tick ", 0), 0u) << where << answer;
     return answer;
   }
-  std::vector<fs::path> Sources() {
+  // The shipped maps in the pack's (file-name) order; writes each one's
+  // "solution:" lines to solution.txt before calling check.
+  void ForEachShippedMap(const std::function<void(const fs::path&, size_t)>& check) {
     std::vector<fs::path> sources;
     for (const auto& entry : fs::directory_iterator(kLevels)) {
       if (entry.path().extension() == ".map") sources.push_back(entry.path());
     }
-    std::sort(sources.begin(), sources.end());  // the pack keeps file-name order
-    return sources;
+    std::sort(sources.begin(), sources.end());
+    EXPECT_FALSE(sources.empty());
+    for (size_t i = 0; i < sources.size(); ++i) {
+      std::string solution;
+      std::istringstream lines(ReadFileBytes(sources[i]));
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("solution:", 0) == 0) solution += line.substr(9) + "\n";
+      }
+      WriteFileBytes(dir / "solution.txt", solution);
+      check(sources[i], i + 1);
+    }
   }
   TempDir dir;
 };
 
 TEST_F(PlayAgreement, GameCompletesOnTheVerifiersTickForEveryShippedMap) {
   if (!fs::is_directory(kLevels)) GTEST_SKIP() << "no data/levels/first";
-  auto sources = Sources();
-  EXPECT_FALSE(sources.empty());
-  for (const auto& map : sources) {
-    WriteSolutionOf(map);
+  ForEachShippedMap([&](const fs::path& map, size_t) {
     for (uint32_t seed : {1u, 2u}) {
       EXPECT_EQ(Game("'" + map.string() + "'", seed), Verifier("'" + map.string() + "'", seed)) << map << seed;
     }
-  }
+  });
 }
 
-// With the built data (the gamedata target's run directory), the real images,
-// their variants and animation strips decide the random numbers; the
-// verifier reads the same quarry.mad.
+// With the built data the real images, their variants and animation strips
+// decide the random numbers; the verifier reads the same quarry.mad.
 TEST_F(PlayAgreement, WithTheBuiltDataGameAndVerifierAgreeOnEveryPackMap) {
   fs::path run = fs::path(QUARRY_RUN_DIR);
   if (!fs::is_regular_file(run / "quarry.mad") || !fs::is_regular_file(run / "first.qs")) {
     GTEST_SKIP() << "the game data is not built (target gamedata)";
   }
-  const std::string data = "--data '" + run.string() + "' ";
-  const std::string pack = "'" + (run / "first.qs").string() + "' ";
-  auto sources = Sources();
-  for (size_t i = 0; i < sources.size(); ++i) {
-    WriteSolutionOf(sources[i]);
-    std::string number = std::to_string(i + 1);
-    EXPECT_EQ(Game(data + "--pack " + pack + "--map " + number, 9), Verifier(data + pack + number, 9))
-        << sources[i];
-  }
+  const std::string data = "--data '" + run.string() + "' ", pack = "'" + (run / "first.qs").string() + "' ";
+  ForEachShippedMap([&](const fs::path& map, size_t n) {
+    const std::string number = std::to_string(n);
+    EXPECT_EQ(Game(data + "--pack " + pack + "--map " + number, 9), Verifier(data + pack + number, 9)) << map;
+  });
 }
 
-// Diamonds, a boulder, a bomb, a balloon and empty pockets inside a frame.
-std::string MapText() {
-  std::string text = "name: Agreement\n" + std::string(20, '#') + "\n#*.$...$.........!.#\n"
-                     "#.........@........#\n#..&......  ..0....#\n#..........  . ....#\n";
-  for (int y = 5; y < 11; ++y) text += "#" + std::string(18, '.') + "#\n";
-  return text + std::string(20, '#') + "\n";
-}
-
-TEST_F(PlayAgreement, SameSeedAndScriptDrawTheSameFrames) {
-  WriteFileBytes(dir / "map.txt", MapText());
+// Diamonds, a boulder, a bomb, a balloon and empty pockets inside a frame;
+// two runs draw the same frames, and F10 leaves while Escape restarts.
+TEST_F(PlayAgreement, SameSeedAndScriptDrawTheSameFramesAndF10Leaves) {
+  std::string map = "name: Agreement\n" + std::string(20, '#') + "\n#*.$...$.........!.#\n"
+                    "#.........@........#\n#..&......  ..0....#\n#..........  . ....#\n";
+  for (int y = 5; y < 11; ++y) map += "#" + std::string(18, '.') + "#\n";
+  WriteFileBytes(dir / "map.txt", map + std::string(20, '#') + "\n");
   WriteFileBytes(dir / "solution.txt", std::string(20, 'R'));
   std::string verifier = Verifier("map.txt", 5);
   const std::string shots = "40 shot a.bmp\n90 shot b.bmp\n";
@@ -100,10 +92,7 @@ TEST_F(PlayAgreement, SameSeedAndScriptDrawTheSameFrames) {
   ASSERT_GT(first.size(), 640u * 480u);
   EXPECT_EQ(Game("map.txt", 5, shots), verifier);
   EXPECT_EQ(ReadFileBytes(dir / "a.bmp") + ReadFileBytes(dir / "b.bmp"), first);
-}
 
-TEST_F(PlayAgreement, F10LeavesAndEscapeRestartsInTheDrawnGame) {
-  WriteFileBytes(dir / "map.txt", MapText());
   WriteFileBytes(dir / "script.txt", "5 down escape\n9 up escape\n20 press f10\n");
   int code = 0;
   EXPECT_EQ(Run("'" PLAY_HARNESS "' map.txt --script script.txt", &code), "left after 20 frames\n");

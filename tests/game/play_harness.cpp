@@ -1,9 +1,7 @@
-// Plays one text map in the drawn game on the dummy video driver, with the
-// real frame services, a virtual clock and scripted input; prints the
-// outcome in quarry-replay's words. The agreement test runs it beside the
-// verifier; without data it draws the plain stand-in images.
+// Plays one map in the drawn game on the dummy video driver with the real
+// frame services, a virtual clock and scripted input, and prints the outcome
+// in quarry-replay's words. Without --data it draws the plain stand-ins.
 //   play_harness (MAPFILE | --pack PACK.qs --map N) [--data DIR] [--seed N] [--script FILE]
-// With --data, the images and colour fonts come from DIR/quarry.mad.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -43,19 +41,15 @@ int main(int argc, char** argv) {
     else if (arg == "--data" && valued) dataDir = argv[++i];
     else mapFile = arg;
   }
-  auto fail = [](const std::string& message) {
-    std::cerr << "play_harness: " << message << "\n";
-    return 2;
-  };
+  auto fail = [](const std::string& message) { return std::cerr << "play_harness: " << message << "\n", 2; };
   TMaps maps;
   if (!packFile.empty()) {
     if (!maps.Load(packFile) || mapNumber < 1 || mapNumber > maps.Count()) {
       return fail("no map " + std::to_string(mapNumber) + " in " + packFile);
     }
   } else {
-    std::ifstream in(mapFile, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(mapFile, std::ios::binary).rdbuf();
     TMapSource source;
     std::vector<TSourceProblem> problems;
     ParseMapSource(text.str(), source, problems);

@@ -22,9 +22,8 @@ protected:
   void Write(const std::string& name, const std::string& text) { WriteFileBytes(dir / name, text); }
   // Runs the tool in the test's own directory (which holds no quarry.mad).
   Outcome Run(const std::string& arguments) {
-    std::string command = "cd '" + dir.Path().string() + "' && '" QUARRY_REPLAY "' " + arguments +
-                          " >out.txt 2>err.txt";
-    int status = std::system(command.c_str());
+    int status = std::system(("cd '" + dir.Path().string() + "' && '" QUARRY_REPLAY "' " + arguments +
+                              " >out.txt 2>err.txt").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(dir / "out.txt"),
             ReadFileBytes(dir / "err.txt")};
   }
@@ -38,48 +37,42 @@ std::string Source() {
   return "name: Tiny\nauthor: Tests\n" + rows + std::string(20, '#') + "\nsolution: RRR..R\n";
 }
 
-TEST_F(ReplayTool, TextMapSolutionsAndTheirAnswers) {
+TEST_F(ReplayTool, TextMapAnswersDumpTraceAndScript) {
   Write("tiny.map", Source());
   Outcome outcome = Run("tiny.map");
   EXPECT_EQ(outcome.code, 0);
   EXPECT_EQ(outcome.out, "completed at tick 6\n");
-  // No quarry.mad here: the stand-in images are announced.
-  EXPECT_NE(outcome.err.find("assuming 32 x 32 images"), std::string::npos);
-
+  EXPECT_NE(outcome.err.find("assuming 32 x 32 images"), std::string::npos) << "no quarry.mad: stand-ins announced";
   Write("short.txt", "R. # only the diamond\n");
   outcome = Run("tiny.map short.txt");
   EXPECT_EQ(outcome.code, 1);
   EXPECT_EQ(outcome.out, "not completed after 2 ticks: 0 diamonds left, player alive\n");
   Write("none.txt", "");
   EXPECT_EQ(Run("tiny.map none.txt").out, "not completed after 0 ticks: 1 diamonds left, player alive\n");
-
   // The exit is opening (228); the vacated start cell emptied at tick's end.
   Write("walk.txt", "R");
   const std::string top = "not completed after 1 ticks: 0 diamonds left, player alive\n" +
                           std::string(20, '#') + "\n# *  {228}.............#\n";
   EXPECT_EQ(Run("--dump tiny.map walk.txt").out.substr(0, top.size()), top);
   EXPECT_EQ(Run("--trace tiny.map").out,
-            "attempt 1 starts\n"
-            "tick 1: walk right; sounds: DiamondPickup, ExitOpen\n"
-            "tick 2: walk right\n"
-            "tick 3: walk right\n"
-            "tick 4: none\n"
-            "tick 5: none\n"
-            "tick 6: walk right\n"
-            "completed at tick 6\n");
+            "attempt 1 starts\ntick 1: walk right; sounds: DiamondPickup, ExitOpen\ntick 2: walk right\n"
+            "tick 3: walk right\ntick 4: none\ntick 5: none\ntick 6: walk right\ncompleted at tick 6\n");
+  Write("solution.txt", "R.L");
+  outcome = Run("--to-script --first-pump 10 solution.txt");
+  EXPECT_EQ(outcome.code, 0);
+  EXPECT_EQ(outcome.out, "15 down right\n16 up right\n29 down left\n30 up left\n");
 }
 
 TEST_F(ReplayTool, XMapFileAndPackGiveTheSameAnswer) {
   TMapSource source;
   std::vector<TSourceProblem> problems;
   ASSERT_TRUE(ParseMapSource(Source(), source, problems));
-  std::vector<uint8_t> binary = WriteXMapBinary(MapSourceToXMap(source), false);
+  std::vector<uint8_t> binary = WriteXMapBinary(MapSourceToXMap(source), false), other = binary;
   Write("tiny.mpp", std::string(binary.begin(), binary.end()));
   Write("solution.txt", "RRR..R");
   EXPECT_EQ(Run("tiny.mpp solution.txt").out, "completed at tick 6\n");
   {
     TMADWrite pack(dir / "test.qs");
-    std::vector<uint8_t> other = binary;
     pack.AddBytes(other, "001.mpp");
     pack.AddBytes(binary, "002.mpp");
     ASSERT_TRUE(pack.Done());
@@ -91,28 +84,19 @@ TEST_F(ReplayTool, XMapFileAndPackGiveTheSameAnswer) {
   EXPECT_EQ(Run("test.qs 0 solution.txt").code, 2);
 }
 
+// Sand everywhere (a text map ignores blank lines); the boulder falls onto
+// the bottom row and stays inside the grid.
 TEST_F(ReplayTool, UnframedMapPlaysWithTheEdgeAsAWall) {
-  std::string rows;
-  for (int y = 0; y < 12; ++y) {
-    std::string row(20, '.');  // sand everywhere: a text map ignores blank lines
-    if (y == 0) row = "*$!.................";
-    if (y >= 10) row[7] = y == 10 ? '@' : ' ';
-    rows += row + "\n";
+  std::string rows = "*$!" + std::string(17, '.') + "\n";
+  for (int y = 1; y < 12; ++y) {
+    rows += std::string(7, '.') + (y < 10 ? "." : y == 10 ? "@" : " ") + std::string(12, '.') + "\n";
   }
   Write("open.map", "name: Open\n" + rows + "solution: R.....R\n");
   Outcome outcome = Run("--dump open.map");
   EXPECT_EQ(outcome.code, 0) << outcome.err;
   EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')), "completed at tick 7");
-  // The boulder fell onto the bottom row and stayed inside the grid.
   EXPECT_NE(outcome.out.find("\n.......@............\n"), std::string::npos);
   EXPECT_EQ(outcome.out.substr(outcome.out.size() - 21), ".......@............\n");
-}
-
-TEST_F(ReplayTool, ToScriptWritesThePumpEvents) {
-  Write("solution.txt", "R.L");
-  Outcome outcome = Run("--to-script --first-pump 10 solution.txt");
-  EXPECT_EQ(outcome.code, 0);
-  EXPECT_EQ(outcome.out, "15 down right\n16 up right\n29 down left\n30 up left\n");
 }
 
 TEST_F(ReplayTool, BadInputIsRefusedWithExitCodeTwo) {
