@@ -2,14 +2,9 @@
 // the dummy display with the built quarry.mad, a virtual clock, scripted keys and screenshots.
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <memory>
 #include <set>
-#include <tuple>
-#include <utility>
 
 #include "app/frame.h"
 #include "app/script.h"
