@@ -58,11 +58,17 @@ int main(int argc, char** argv) {
     for (uint8_t stride = 1; stride <= 3; ++stride) zr.Put(quarry::ZRCompress(s, stride));
     Bytes layer;
     quarry::HuffEncode(s, layer);
-    huff.Put(Body(layer));
+    layer[0] = 0;  // the Huffman target reads its output cap from the first byte
+    huff.Put(layer);
+    layer[0] = quarry::kMethodHuffman;
     zr.Put(layer);
     layer.clear();
     quarry::LzwEncode(s, layer);
     lzw.Put(Body(layer));
+    Bytes nested;  // a Huffman layer holding an LZW layer
+    quarry::HuffEncode(layer, nested);
+    nested[0] = static_cast<uint8_t>(s.size() % 2 ? 0 : 40);
+    huff.Put(nested);
     layer.clear();
     quarry::RleEncode(s, layer);
     rle.Put(layer);

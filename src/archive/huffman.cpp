@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/lzw_decoder.h"
 #include "core/bytes.h"
 
 namespace quarry {
@@ -252,11 +253,18 @@ bool IsLeaf(const DecNode& n) { return n.left >= kNoNode; }
 // Lookup of the next kTableBits bits: either a leaf reached within them
 // (value and code length) or the internal node reached after all of them.
 constexpr int kTableBits = 11;
-// One 16-bit entry: the leaf value or internal node number in the low 12
-// bits, the code length (0 for "continue at that node") in the top 4.
+// One 16-bit entry: the bits it takes in the low 6 (the code length for a
+// leaf, all kTableBits for "continue at that node"), so the entry itself is
+// the shift count; kInternal for the second kind; the leaf value or the node
+// number above them.
 using TableEntry = uint16_t;
-constexpr TableEntry MakeEntry(uint32_t target, uint32_t length) {
-  return static_cast<TableEntry>(target | (length << 12));
+constexpr uint32_t kInternal = 64;
+constexpr int kEntryShift = 7;
+constexpr TableEntry MakeLeafEntry(uint32_t value, uint32_t length) {
+  return static_cast<TableEntry>((value << kEntryShift) | length);
+}
+constexpr TableEntry MakeNodeEntry(uint32_t node) {
+  return static_cast<TableEntry>((node << kEntryShift) | kInternal | kTableBits);
 }
 
 // Sets count entries (a power of two) to e, four at a time where it can.
@@ -294,7 +302,7 @@ bool ReadTree(BitReader& reader, std::array<DecNode, kNodeCount>& nodes, TableEn
       nodes[node].value = static_cast<uint8_t>(v);
       if (depth > 0 && depth <= kTableBits) {
         const uint32_t free = kTableBits - depth;
-        Fill(table + (prefix << free), uint32_t{1} << free, MakeEntry(v & 0xFF, depth));
+        Fill(table + (prefix << free), uint32_t{1} << free, MakeLeafEntry(v & 0xFF, depth));
       }
       if (top == 0) return true;
       const uint32_t p = stack[--top];
@@ -312,7 +320,7 @@ bool ReadTree(BitReader& reader, std::array<DecNode, kNodeCount>& nodes, TableEn
     nodes[right].left = kTakenNode;
     nodes[node].left = static_cast<uint16_t>(left);
     nodes[node].right = static_cast<uint16_t>(right);
-    if (depth == kTableBits) table[prefix] = MakeEntry(node, 0);
+    if (depth == kTableBits) table[prefix] = MakeNodeEntry(node);
     prefix = depth < kTableBits ? prefix << 1 : 0;
     ++depth;
     stack[top++] = pack(right, prefix | (depth <= kTableBits ? 1u : 0u), depth);
@@ -348,8 +356,66 @@ void HuffEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
   } while (done < data.size());
 }
 
-size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
-                  bool* intact) {
+namespace {
+
+// Decodes to nothing else.
+struct NoFeed {
+  static constexpr bool kActive = false;
+  NoFeed(NestedLzw*, size_t, size_t, uint32_t) {}
+  bool Put(uint32_t) { return false; }
+  void Finish() {}
+};
+
+// Hands the decoded bytes to an LZW decoder when they form an LZW layer:
+// the method byte first, then each code's two bytes.
+class LzwFeed {
+public:
+  static constexpr bool kActive = true;
+  // The layer holds at most total bytes, and at most eight per input byte
+  // (every code is at least one bit), which bounds its codes.
+  LzwFeed(NestedLzw* nested, size_t limit, size_t inputSize, uint32_t total)
+      : nested_(*nested),
+        decoder_(nested->bytes, limit,
+                 std::min<size_t>({total, limit, 8 * inputSize}) / 2,
+                 std::min<size_t>(total, inputSize)) {}
+  // Returns false once no more bytes are wanted.
+  bool Put(uint32_t b) {
+    if (phase_ == Phase::kLow) {
+      low_ = b;
+      phase_ = Phase::kHigh;
+      return true;
+    }
+    if (phase_ == Phase::kHigh) {
+      phase_ = Phase::kLow;
+      const uint32_t code = low_ | (b << 8);
+      if (started_) return decoder_.Step(code);
+      started_ = true;
+      return decoder_.First(code);
+    }
+    nested_.found = b == kMethodLzw;
+    phase_ = Phase::kLow;
+    return nested_.found;
+  }
+  // Whether the next byte starts a code after the first.
+  bool Pairing() const { return phase_ == Phase::kLow && started_; }
+  bool Step(uint32_t code) { return decoder_.Step(code); }
+  void Finish() {
+    decoder_.Finish();
+    nested_.intact = decoder_.Intact();
+  }
+
+private:
+  enum class Phase : uint8_t { kMethod, kLow, kHigh };
+  NestedLzw& nested_;
+  LzwDecoder decoder_;
+  Phase phase_ = Phase::kMethod;
+  bool started_ = false;
+  uint32_t low_ = 0;
+};
+
+template <class Feed>
+size_t Decode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit, bool* intact,
+              NestedLzw* nested) {
   if (intact) *intact = false;
   BitReader reader(in);
   uint32_t total = 0;
@@ -359,6 +425,8 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
     total |= static_cast<uint32_t>(b) << (8 * i);
   }
   const size_t start = out.size();
+  Feed feed(nested, limit, in.size(), total);
+  bool feeding = Feed::kActive;
   std::unique_ptr<TableEntry[]> table(new TableEntry[size_t{1} << kTableBits]);
   // The encoder always writes at least one block, even for an empty layer,
   // so one block is read before total is looked at.
@@ -389,21 +457,54 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
     uint64_t buf = reader.buf;
     int count = reader.count;
     const TableEntry* lookup = table.get();
+    auto emit = [&](uint32_t symbol) {
+      dst[made++] = static_cast<uint8_t>(symbol);
+      if constexpr (Feed::kActive) {
+        if (feeding) feeding = feed.Put(symbol);
+      }
+    };
     while (made < want) {
+      if constexpr (Feed::kActive) {
+        // Whole codes, two table hits each, straight into the LZW decoder;
+        // anything else (long codes, the last bits, a block's end) is left
+        // to the byte-by-byte path below.
+        if (feeding && feed.Pairing()) {
+          while (want - made >= 2) {
+            if (count < 2 * kTableBits) {
+              BitReader::Refill(data, size, pos, buf, count);
+              if (count < 2 * kTableBits) break;
+            }
+            const uint32_t e1 = lookup[buf >> (64 - kTableBits)];
+            if (e1 & kInternal) break;
+            const uint32_t e2 = lookup[(buf << (e1 & 63)) >> (64 - kTableBits)];
+            if (e2 & kInternal) break;
+            buf <<= (e1 & 63);
+            buf <<= (e2 & 63);
+            count -= static_cast<int>((e1 & 63) + (e2 & 63));
+            const uint32_t low = (e1 >> kEntryShift) & 0xFF;
+            const uint32_t high = (e2 >> kEntryShift) & 0xFF;
+            dst[made] = static_cast<uint8_t>(low);
+            dst[made + 1] = static_cast<uint8_t>(high);
+            made += 2;
+            if (!feed.Step(low | (high << 8))) {
+              feeding = false;
+              break;
+            }
+          }
+          if (made == want) break;
+        }
+      }
       if (count < kTableBits) BitReader::Refill(data, size, pos, buf, count);
       int node = 0;
       if (count >= kTableBits) {
-        const TableEntry e = lookup[buf >> (64 - kTableBits)];
-        const int length = e >> 12;
-        if (length != 0) {
-          dst[made++] = static_cast<uint8_t>(e);
-          buf <<= length;
-          count -= length;
+        const uint32_t e = lookup[buf >> (64 - kTableBits)];
+        buf <<= (e & 63);
+        count -= static_cast<int>(e & 63);
+        if ((e & kInternal) == 0) {
+          emit(e >> kEntryShift);
           continue;
         }
-        buf <<= kTableBits;
-        count -= kTableBits;
-        node = e & 0xFFF;
+        node = static_cast<int>(e >> kEntryShift);
       }
       // Bit by bit: long codes, and the last bits of the input.
       for (;;) {
@@ -421,7 +522,7 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
         if (IsLeaf(nodes[node])) break;
       }
       if (ended) break;
-      dst[made++] = nodes[node].value;
+      emit(nodes[node].value);
     }
     reader.pos = pos;
     reader.buf = buf;
@@ -430,8 +531,23 @@ size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t
     if (ended || capped) break;
     total -= std::min<uint32_t>(total, length);
   } while (total > 0);
+  feed.Finish();
   if (intact) *intact = total == 0;
   return reader.Consumed();
 }
+
+}  // namespace
+
+size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
+                  bool* intact) {
+  return Decode<NoFeed>(in, out, limit, intact, nullptr);
+}
+
+size_t HuffDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t limit,
+                  bool* intact, NestedLzw& nested) {
+  nested = NestedLzw{};
+  return Decode<LzwFeed>(in, out, limit, intact, &nested);
+}
+
 
 }  // namespace quarry

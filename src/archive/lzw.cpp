@@ -1,6 +1,6 @@
 #include "archive/lzw.h"
 
-#include "archive/byte_sink.h"
+#include "archive/lzw_decoder.h"
 
 #include <algorithm>
 #include <array>
@@ -57,13 +57,6 @@ private:
   std::unique_ptr<uint32_t[]> keys_;
   std::unique_ptr<uint16_t[]> codes_;
 };
-
-// Every byte value, with spare bytes after them for whole-word copies.
-constexpr std::array<uint8_t, 256 + ByteSink::kSlack> kByteValues = [] {
-  std::array<uint8_t, 256 + ByteSink::kSlack> values{};
-  for (int i = 0; i < 256; ++i) values[i] = static_cast<uint8_t>(i);
-  return values;
-}();
 
 }  // namespace
 
@@ -122,85 +115,17 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
                  bool* intact) {
   if (intact) *intact = false;
   const size_t codes = in.size() / 2;
-  // The first code must be a single byte: a layer that starts with the end
-  // code, or any code the empty dictionary lacks, decodes to nothing.
   if (codes == 0) return in.size();
   const uint8_t* src = in.data();
   auto codeAt = [src](size_t i) { return src[2 * i] | (static_cast<uint32_t>(src[2 * i + 1]) << 8); };
-  uint32_t c = codeAt(0);
-  if (c >= 256) {
-    if (c >= kLzwMaxCodes && intact) *intact = true;
-    return 2;
-  }
-  // A string made by the decoder is always a piece of the output already
-  // written: the previous string plus the first byte written after it. So a
-  // code needs only the place and length of that piece, and the string store
-  // is kept as a count, for its limit alone. k codes define at most k - 1
-  // strings, which sizes the table.
-  // Each piece is one word (place in the low half, length in the high half),
-  // written and read whole so a read right after the write is forwarded.
-  // The single bytes are pieces of a constant table (marked by kConstant), so
-  // both kinds of code take the same path and choosing costs no branch.
-  constexpr uint64_t kConstant = uint64_t{1} << 63;
-  std::unique_ptr<uint64_t[]> pieces(new uint64_t[std::min<size_t>(kLzwMaxCodes, 256 + codes)]);
-  for (uint32_t b = 0; b < 256; ++b) pieces[b] = kConstant | (uint64_t{1} << 32) | b;
-  uint64_t* const piece = pieces.get();
-  uint32_t next = 256;
-  uint32_t storeFill = 256;  // where the next string would start in the store
-  // The output window lives in locals: a byte written through a pointer may
-  // alias any field in memory, which would be read again after every write.
-  // It grows geometrically and keeps ByteSink::kSlack spare bytes for
-  // whole-word copies.
-  const size_t base = out.size();
-  size_t room = std::min(limit, std::max<size_t>(4096, 4 * in.size()));
-  if (room == 0) return 2;
-  out.resize(base + room + ByteSink::kSlack);
-  uint8_t* begin = out.data() + base;
-  begin[0] = static_cast<uint8_t>(c);
-  size_t length = 1;  // bytes written
-  size_t wAt = 0;
-  uint32_t wLen = 1;
+  LzwDecoder decoder(out, limit, codes, in.size());
   size_t read = 1;
-  while (read < codes) {
-    c = codeAt(read++);
-    if (c >= kLzwMaxCodes) {
-      if (intact) *intact = true;
-      break;
-    }
-    if (c > next) break;
-    if (next < kLzwMaxCodes && storeFill + wLen + 1 < kLzwStoreSize) {
-      piece[next] = wAt | (uint64_t{wLen + 1} << 32);
-      storeFill += wLen + 1;
-      ++next;
-    }
-    // A code equal to next that could not be added is not in the dictionary.
-    if (c >= next) break;
-    const uint64_t p = piece[c];
-    const uint32_t n = static_cast<uint32_t>(p >> 32) & 0x7FFFFFFFu;
-    const uint32_t at = static_cast<uint32_t>(p);
-    if (n > room - length) {
-      if (n > limit - length) break;
-      room = std::min(limit, std::max(length + n, 2 * room));
-      out.resize(base + room + ByteSink::kSlack);
-      begin = out.data() + base;
-    }
-    uint8_t* dst = begin + length;
-    const bool constant = (p & kConstant) != 0;
-    const uint8_t* from = (constant ? kByteValues.data() : begin) + at;
-    if (!constant && at + n > length) {
-      // The newest string read while it is written (a code equal to next):
-      // a forward byte copy repeats its first byte at the end.
-      for (uint32_t i = 0; i < n; ++i) dst[i] = from[i];
-    } else if (n <= 8) {
-      std::memcpy(dst, from, 8);
-    } else {
-      CopyWithSlack(dst, from, n);
-    }
-    wAt = length;
-    wLen = n;
-    length += n;
+  if (decoder.First(codeAt(0))) {
+    while (read < codes)
+      if (!decoder.Step(codeAt(read++))) break;
   }
-  out.resize(base + length);
+  decoder.Finish();
+  if (intact) *intact = decoder.Intact();
   return std::min(in.size(), 2 * read);
 }
 

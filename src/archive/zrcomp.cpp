@@ -164,10 +164,12 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
     }
     std::vector<uint8_t> decoded;
     bool layerWhole = false;
+    NestedLzw nested;
     if (method == kMethodLzw) {
       pos += LzwDecode(src.subspan(pos), decoded, limit, &layerWhole);
     } else if (method == kMethodHuffman) {
-      pos += HuffDecode(src.subspan(pos), decoded, limit, &layerWhole);
+      // An LZW layer under it is decoded along with it.
+      pos += HuffDecode(src.subspan(pos), decoded, limit, &layerWhole, nested);
     } else if (method == kMethodRle8 || method == kMethodRle7) {
       // The RLE decoder reads its own method byte.
       pos = pos - 1 + RleDecode(src.subspan(pos - 1), decoded, limit, &layerWhole);
@@ -191,6 +193,12 @@ size_t ZRUnCompress(std::span<const uint8_t> in, std::vector<uint8_t>& out, size
       outer = false;
     }
     if (++layers > kMaxLayers) break;
+    if (nested.found) {
+      // As if its method byte had been read from the Huffman layer's bytes.
+      whole = whole && nested.intact;
+      if (++layers > kMaxLayers) break;
+      decoded = std::move(nested.bytes);
+    }
     current = std::move(decoded);
     src = current;
     pos = 0;

@@ -250,15 +250,15 @@ TEST(Lzw, StoreLimitIsExclusive) {
   }
 }
 
-TEST(Lzw, DecoderAgreesWithTheStoreDecoder) {
+// LZW code streams: encoded inputs, then hostile ones with single bytes,
+// older codes, many codes equal to next and now and then one past it.
+std::vector<Bytes> LzwStreams() {
   std::vector<Bytes> streams;
   for (const Bytes& in : {sample::Pixels(20000, 1), sample::Text(9000, 2), Bytes(70000, 'r'),
                           sample::Random(120000, 3, 256), sample::Random(3000, 4, 2)}) {
     const Bytes layer = Lzw(in);
     streams.emplace_back(layer.begin() + 1, layer.end());
   }
-  // Hostile streams: single bytes, older codes, many codes equal to next and
-  // now and then one past it.
   for (uint64_t seed = 1; seed <= 40; ++seed) {
     const Bytes noise = sample::Random(4000, seed, 256);
     Bytes codes;
@@ -272,6 +272,11 @@ TEST(Lzw, DecoderAgreesWithTheStoreDecoder) {
     }
     streams.push_back(codes);
   }
+  return streams;
+}
+
+TEST(Lzw, DecoderAgreesWithTheStoreDecoder) {
+  const std::vector<Bytes> streams = LzwStreams();
   size_t decoded = 0;
   for (size_t i = 0; i < streams.size(); ++i) {
     Bytes out;
@@ -280,6 +285,57 @@ TEST(Lzw, DecoderAgreesWithTheStoreDecoder) {
     decoded += out.size();
   }
   EXPECT_GT(decoded, 300000u);  // the hostile streams add long runs, not just a few codes
+}
+
+// The LZW layer inside a Huffman layer is decoded along with it: the result
+// must be what the two decoders give one after the other, however the
+// Huffman layer is cut or damaged and wherever the output cap falls.
+TEST(Lzw, NestedInHuffmanSameAsOneAfterTheOther) {
+  std::vector<Bytes> layers;
+  for (const Bytes& codes : LzwStreams()) {
+    Bytes inner = {kMethodLzw};
+    inner.insert(inner.end(), codes.begin(), codes.end());
+    layers.push_back(inner);
+  }
+  // The long streams span several 32752-byte blocks, so codes straddle block
+  // edges (the method byte puts codes at odd offsets). Then: not LZW, an LZW
+  // method byte alone, one odd byte, nothing.
+  layers.push_back({kMethodRle8, 1, 2, 3});
+  layers.push_back({kMethodLzw});
+  layers.push_back({kMethodLzw, 0x41});
+  layers.push_back(Bytes{});
+  size_t fed = 0;
+  for (const Bytes& inner : layers) {
+    const Bytes huff = Huff(inner);
+    std::vector<Bytes> bodies = {Bytes(huff.begin() + 1, huff.end())};
+    for (size_t cut : {size_t{7}, huff.size() / 3, huff.size() - 2}) {
+      if (cut < huff.size()) bodies.emplace_back(huff.begin() + 1, huff.begin() + static_cast<std::ptrdiff_t>(cut));
+    }
+    Bytes flipped = bodies[0];
+    flipped[flipped.size() / 2] ^= 0x24;
+    bodies.push_back(flipped);
+    for (const Bytes& body : bodies) {
+      for (size_t cap : {kMaxDecodedSize, size_t{1}, size_t{3}, size_t{2500}}) {
+        Bytes alone, together;
+        bool aloneIntact = false, togetherIntact = true;
+        NestedLzw nested;
+        const size_t used = HuffDecode(body, alone, cap, &aloneIntact);
+        ASSERT_EQ(HuffDecode(body, together, cap, &togetherIntact, nested), used);
+        ASSERT_EQ(together, alone);
+        ASSERT_EQ(togetherIntact, aloneIntact);
+        ASSERT_EQ(nested.found, !alone.empty() && alone[0] == kMethodLzw);
+        if (!nested.found) {
+          EXPECT_TRUE(nested.bytes.empty());
+          continue;
+        }
+        const Decoded lzw = Decode('L', std::span(alone).subspan(1), cap);
+        ASSERT_EQ(nested.bytes, lzw.out) << "layer " << &inner - layers.data() << " cap " << cap;
+        ASSERT_EQ(nested.intact, lzw.intact);
+        fed += nested.bytes.size();
+      }
+    }
+  }
+  EXPECT_GT(fed, 500000u);
 }
 
 TEST(Lzw, DamagedCodeStreamsEndTheLayer) {
