@@ -104,16 +104,12 @@ struct CellCode {
   uint16_t code;
 };
 
-// The dump of the rows with some cells replaced by run-time codes.
-inline std::string Expect(const std::vector<std::string>& rows, const std::vector<CellCode>& changes = {}) {
-  std::vector<std::vector<uint16_t>> grid(12, std::vector<uint16_t>(20));
-  for (int y = 0; y < 12; ++y) {
-    for (int x = 0; x < 20; ++x) grid[y][x] = static_cast<uint8_t>(rows[y][x]);
-  }
-  for (const auto& change : changes) grid[change.y][change.x] = change.code;
+// The dump of the rows with some cells replaced by run-time codes (all below 256).
+inline std::string Expect(std::vector<std::string> rows, const std::vector<CellCode>& changes = {}) {
+  for (const auto& change : changes) rows[change.y][change.x] = static_cast<char>(change.code);
   std::string text;
-  for (const auto& row : grid) {
-    for (uint16_t c : row) text += c >= 32 && c <= 126 ? std::string(1, static_cast<char>(c)) : "{" + std::to_string(c) + "}";
+  for (const auto& row : rows) {
+    for (uint8_t c : row) text += c >= 32 && c <= 126 ? std::string(1, char(c)) : "{" + std::to_string(c) + "}";
     text += '\n';
   }
   return text;

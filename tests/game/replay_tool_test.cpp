@@ -57,6 +57,7 @@ TEST_F(ReplayTool, TextMapAnswersDumpTraceAndScript) {
   EXPECT_EQ(Run("--trace tiny.map").out,
             "attempt 1 starts\ntick 1: walk right; sounds: DiamondPickup, ExitOpen\ntick 2: walk right\n"
             "tick 3: walk right\ntick 4: none\ntick 5: none\ntick 6: walk right\ncompleted at tick 6\n");
+  // Tick k runs in frame 7k: the key goes down the pump before and up on it.
   Write("solution.txt", "R.L");
   outcome = Run("--to-script --first-pump 10 solution.txt");
   EXPECT_EQ(outcome.code, 0);

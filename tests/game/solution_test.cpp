@@ -1,4 +1,4 @@
-// Solution files, their pump scripts, and the shipped maps' solutions.
+// Solution files and the shipped maps' solutions.
 #include "cave_fixture.h"
 #include "game/solution.h"
 #include "maps/map_source.h"
@@ -17,14 +17,6 @@ TEST(Solution, ParsingMovesCommentsAndErrors) {
   EXPECT_NE(ParseSolution("r").Error, "");  // lower case is not a move
   EXPECT_EQ(ParseSolution("").Moves, "");
   EXPECT_EQ(ParseSolution("# nothing\n").Error, "");
-}
-
-TEST(Script, EachArrowIsHeldFromThePumpBeforeItsTickToTheTickFrame) {
-  // Tick k runs in frame 7k; with the map's first frame at pump 1, the key
-  // goes down at pump 7k - 1 and up at pump 7k.
-  EXPECT_EQ(SolutionToScript("R.U", 1), "6 down right\n7 up right\n20 down up\n21 up up\n");
-  EXPECT_EQ(SolutionToScript("L", 101), "106 down left\n107 up left\n");
-  EXPECT_EQ(SolutionToScript("...", 1), "");
 }
 
 // The exits' random start frames move the opening by a tick; every shipped
