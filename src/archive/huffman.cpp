@@ -398,7 +398,9 @@ public:
   }
   // Whether the next byte starts a code after the first.
   bool Pairing() const { return phase_ == Phase::kLow && started_; }
-  bool Step(uint32_t code) { return decoder_.Step(code); }
+  LzwDecoder::State Save() const { return decoder_.Save(); }
+  void Restore(const LzwDecoder::State& state) { decoder_.Restore(state); }
+  bool Step(LzwDecoder::State& state, uint32_t code) { return decoder_.Step(state, code); }
   void Finish() {
     decoder_.Finish();
     nested_.intact = decoder_.Intact();
@@ -469,6 +471,7 @@ size_t Decode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t lim
         // anything else (long codes, the last bits, a block's end) is left
         // to the byte-by-byte path below.
         if (feeding && feed.Pairing()) {
+          LzwDecoder::State state = feed.Save();
           while (want - made >= 2) {
             if (count < 2 * kTableBits) {
               BitReader::Refill(data, size, pos, buf, count);
@@ -486,11 +489,12 @@ size_t Decode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t lim
             dst[made] = static_cast<uint8_t>(low);
             dst[made + 1] = static_cast<uint8_t>(high);
             made += 2;
-            if (!feed.Step(low | (high << 8))) {
+            if (!feed.Step(state, low | (high << 8))) {
               feeding = false;
               break;
             }
           }
+          feed.Restore(state);
           if (made == want) break;
         }
       }

@@ -121,8 +121,10 @@ size_t LzwDecode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t 
   LzwDecoder decoder(out, limit, codes, in.size());
   size_t read = 1;
   if (decoder.First(codeAt(0))) {
+    LzwDecoder::State state = decoder.Save();
     while (read < codes)
-      if (!decoder.Step(codeAt(read++))) break;
+      if (!decoder.Step(state, codeAt(read++))) break;
+    decoder.Restore(state);
   }
   decoder.Finish();
   if (intact) *intact = decoder.Intact();

@@ -1,9 +1,7 @@
 // Internal: the LZW layer decoder as a machine fed one code at a time. Both
 // LzwDecode and the Huffman decoder use it; the Huffman decoder feeds it each
 // code as soon as both bytes are decoded, so the two decoders' dependency
-// chains overlap instead of running one after the other. Every member is
-// inline and the machine lives in the caller's frame, so its fields can stay
-// in registers through the caller's loop.
+// chains overlap instead of running one after the other.
 #pragma once
 
 #include <algorithm>
@@ -19,6 +17,21 @@ namespace quarry {
 
 class LzwDecoder {
 public:
+  // What changes with every code. A hot loop copies it into a local (Save),
+  // steps on that and puts it back (Restore): a local whose address never
+  // leaves the loop can live in registers.
+  struct State {
+    uint64_t* pieces = nullptr;
+    uint8_t* begin = nullptr;  // the layer's first output byte
+    size_t room = 0;           // bytes the output holds before it must grow
+    size_t length = 0;         // bytes written
+    uint32_t capacity = 0;     // entries of pieces
+    uint32_t next = 256;
+    uint32_t storeFill = 256;  // where the next string would start in the store
+    uint32_t wLen = 1;         // the previous string, which ends at length
+    bool intact = false;       // ended by an end code
+  };
+
   // out receives the decoded bytes (appended); limit caps them. codes is
   // the most codes the layer can hold, which must not be too low: it sizes
   // the string table. inputSize is the layer's size in bytes, only a hint.
@@ -32,51 +45,57 @@ public:
   // Returns false when the layer ends here.
   bool First(uint32_t c) {
     if (c >= 256) {
-      if (c >= kLzwMaxCodes) intact_ = true;
+      if (c >= kLzwMaxCodes) s_.intact = true;
       return false;
     }
-    room_ = std::min(limit_, std::max<size_t>(4096, 4 * inputSize_));
-    if (room_ == 0) return false;
+    s_.room = std::min(limit_, std::max<size_t>(4096, 4 * inputSize_));
+    if (s_.room == 0) return false;
     // k codes define at most k - 1 strings, which sizes the table.
-    capacity_ = static_cast<uint32_t>(std::min<size_t>(kLzwMaxCodes, 256 + codes_));
-    pieces_.reset(new uint64_t[capacity_]);
-    for (uint32_t b = 0; b < 256; ++b) pieces_[b] = kConstant | (uint64_t{1} << 32) | b;
-    out_.resize(base_ + room_ + ByteSink::kSlack);
-    begin_ = out_.data() + base_;
-    begin_[0] = static_cast<uint8_t>(c);
-    length_ = 1;
+    s_.capacity = static_cast<uint32_t>(std::min<size_t>(kLzwMaxCodes, 256 + codes_));
+    pieces_.reset(new uint64_t[s_.capacity]);
+    s_.pieces = pieces_.get();
+    for (uint32_t b = 0; b < 256; ++b) s_.pieces[b] = kConstant | (uint64_t{1} << 32) | b;
+    out_.resize(base_ + s_.room + ByteSink::kSlack);
+    s_.begin = out_.data() + base_;
+    s_.begin[0] = static_cast<uint8_t>(c);
+    s_.length = 1;
     started_ = true;
     return true;
   }
 
+  State Save() const { return s_; }
+  void Restore(const State& s) { s_ = s; }
+
   // Every later code. Returns false when the layer ends with it.
-  bool Step(uint32_t c) {
+  bool Step(uint32_t c) { return Step(s_, c); }
+  bool Step(State& s, uint32_t c) {
     if (c >= kLzwMaxCodes) {
-      intact_ = true;
+      s.intact = true;
       return false;
     }
-    if (c > next_) return false;
+    if (c > s.next) return false;
     // The table holds every string the layer's codes can define (one per
     // code after the first), so its size never stops an add that the
     // dictionary's own limit allows.
-    if (next_ < capacity_ && storeFill_ + wLen_ + 1 < kLzwStoreSize) {
-      pieces_[next_] = (length_ - wLen_) | (uint64_t{wLen_ + 1} << 32);
-      storeFill_ += wLen_ + 1;
-      ++next_;
+    if (s.next < s.capacity && s.storeFill + s.wLen + 1 < kLzwStoreSize) {
+      s.pieces[s.next] = (s.length - s.wLen) | (uint64_t{s.wLen + 1} << 32);
+      s.storeFill += s.wLen + 1;
+      ++s.next;
     }
     // A code equal to next that could not be added is not in the dictionary.
-    if (c >= next_) return false;
-    const uint64_t p = pieces_[c];
+    if (c >= s.next) return false;
+    const uint64_t p = s.pieces[c];
     const uint32_t n = static_cast<uint32_t>(p >> 32) & 0x7FFFFFFFu;
     const uint32_t at = static_cast<uint32_t>(p);
-    if (n > room_ - length_) [[unlikely]] {
-      if (n > limit_ - length_) return false;
-      GrowOutput(n);
+    if (n > s.room - s.length) [[unlikely]] {
+      if (n > limit_ - s.length) return false;
+      s.room = std::min(limit_, std::max(s.length + n, 2 * s.room));
+      s.begin = Resize(s.room);
     }
-    uint8_t* dst = begin_ + length_;
+    uint8_t* dst = s.begin + s.length;
     const bool constant = (p & kConstant) != 0;
-    const uint8_t* from = (constant ? kByteValues.data() : begin_) + at;
-    if (!constant && at + n > length_) {
+    const uint8_t* from = (constant ? kByteValues.data() : s.begin) + at;
+    if (!constant && at + n > s.length) {
       // The newest string read while it is written (a code equal to next):
       // a forward byte copy repeats its first byte at the end.
       for (uint32_t i = 0; i < n; ++i) dst[i] = from[i];
@@ -85,17 +104,16 @@ public:
     } else {
       CopyWithSlack(dst, from, n);
     }
-    wLen_ = n;
-    length_ += n;
+    s.wLen = n;
+    s.length += n;
     return true;
   }
 
   // Trims the output to the bytes written.
   void Finish() {
-    if (started_) out_.resize(base_ + length_);
+    if (started_) out_.resize(base_ + s_.length);
   }
-  // Whether the layer ended with an end code.
-  bool Intact() const { return intact_; }
+  bool Intact() const { return s_.intact; }
 
 private:
   // A string made by the decoder is always a piece of the output already
@@ -115,11 +133,11 @@ private:
   }();
 
   // The output grows geometrically and keeps ByteSink::kSlack spare bytes
-  // for whole-word copies.
-  void GrowOutput(uint32_t n) {
-    room_ = std::min(limit_, std::max(length_ + n, 2 * room_));
-    out_.resize(base_ + room_ + ByteSink::kSlack);
-    begin_ = out_.data() + base_;
+  // for whole-word copies. Takes and gives values only, so the caller's
+  // state never has its address taken.
+  [[gnu::noinline]] uint8_t* Resize(size_t room) {
+    out_.resize(base_ + room + ByteSink::kSlack);
+    return out_.data() + base_;
   }
 
   std::vector<uint8_t>& out_;
@@ -128,15 +146,8 @@ private:
   const size_t codes_;
   const size_t inputSize_;
   std::unique_ptr<uint64_t[]> pieces_;
-  uint32_t capacity_ = 0;
-  uint32_t next_ = 256;
-  uint32_t storeFill_ = 256;  // where the next string would start in the store
-  uint8_t* begin_ = nullptr;
-  size_t room_ = 0;
-  size_t length_ = 0;  // bytes written
-  uint32_t wLen_ = 1;  // the previous string, which ends at length_
+  State s_;
   bool started_ = false;
-  bool intact_ = false;
 };
 
 }  // namespace quarry
