@@ -69,11 +69,12 @@ public:
   // Every later code. Returns false when the layer ends with it.
   bool Step(uint32_t c) { return Step(s_, c); }
   bool Step(State& s, uint32_t c) {
-    if (c >= kLzwMaxCodes) {
-      s.intact = true;
+    // next is at most kLzwMaxCodes, so this also catches every end code
+    // but one equal to a full dictionary's next, caught below.
+    if (c > s.next) [[unlikely]] {
+      s.intact = c >= kLzwMaxCodes;
       return false;
     }
-    if (c > s.next) return false;
     // The table holds every string the layer's codes can define (one per
     // code after the first), so its size never stops an add that the
     // dictionary's own limit allows.
@@ -83,7 +84,10 @@ public:
       ++s.next;
     }
     // A code equal to next that could not be added is not in the dictionary.
-    if (c >= s.next) return false;
+    if (c >= s.next) [[unlikely]] {
+      s.intact = c >= kLzwMaxCodes;
+      return false;
+    }
     const uint64_t p = s.pieces[c];
     const uint32_t n = static_cast<uint32_t>(p >> 32) & 0x7FFFFFFFu;
     const uint32_t at = static_cast<uint32_t>(p);

@@ -272,6 +272,11 @@ std::vector<Bytes> LzwStreams() {
     }
     streams.push_back(codes);
   }
+  // A full dictionary, then 0x8000: as much an end code as 0xFFFF.
+  Bytes full;
+  for (uint32_t i = 0; i <= kLzwMaxCodes - 256; ++i) PutU16(full, 'A');
+  PutU16(full, kLzwMaxCodes);
+  streams.push_back(full);
   return streams;
 }
 
@@ -351,6 +356,9 @@ TEST(Lzw, DamagedCodeStreamsEndTheLayer) {
     EXPECT_EQ(d.out, c.out);
     EXPECT_EQ(d.intact, c.intact);
   }
+  const Decoded full = Decode('L', LzwStreams().back());
+  EXPECT_EQ(full.out, Bytes(kLzwMaxCodes - 255, 'A'));
+  EXPECT_TRUE(full.intact);
   const Bytes layer = Lzw(Bytes(100000, 'z'));  // the output cap ends the layer
   const Decoded d = Decode('L', std::span(layer).subspan(1), 5000);
   EXPECT_LE(d.out.size(), 5000u);
