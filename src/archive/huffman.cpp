@@ -287,33 +287,52 @@ bool ReadTree(BitReader& reader, std::array<DecNode, kNodeCount>& nodes, TableEn
   auto pack = [](uint32_t node, uint32_t prefix, uint32_t depth) {
     return node | (prefix << 9) | (depth << 20);
   };
+  // The window lives in locals: the byte stores into the nodes may alias
+  // anything, so fields reached through the reader would be read again
+  // after each of them.
+  const uint8_t* const data = reader.data;
+  const size_t size = reader.size;
+  size_t pos = reader.pos;
+  uint64_t buf = reader.buf;
+  int count = reader.count;
+  auto finish = [&](bool whole) {
+    reader.pos = pos;
+    reader.buf = buf;
+    reader.count = count;
+    return whole;
+  };
   int nextFree = 1;
   std::array<uint32_t, kNodeCount> stack;
   int top = 0;
   nodes[0].left = kNoNode;
   uint32_t node = 0, prefix = 0, depth = 0;
   for (;;) {
-    if (reader.count < 9) reader.Refill();
-    if (reader.count < 1) return false;
-    if (reader.buf >> 63) {
-      // A leaf: the bit 1 and eight value bits.
-      uint32_t v;
-      if (!reader.Bits(9, v)) return false;
+    if (count < 9) {
+      BitReader::Refill(data, size, pos, buf, count);
+      if (count < 1) return finish(false);
+    }
+    if (buf >> 63) {
+      // A leaf: the bit 1 and eight value bits. Past a refill, fewer than 9
+      // bits means the input has no more.
+      if (count < 9) return finish(false);
+      const uint32_t v = static_cast<uint32_t>(buf >> 55) & 0xFF;
+      buf <<= 9;
+      count -= 9;
       nodes[node].value = static_cast<uint8_t>(v);
       if (depth > 0 && depth <= kTableBits) {
         const uint32_t free = kTableBits - depth;
-        Fill(table + (prefix << free), uint32_t{1} << free, MakeLeafEntry(v & 0xFF, depth));
+        Fill(table + (prefix << free), uint32_t{1} << free, MakeLeafEntry(v, depth));
       }
-      if (top == 0) return true;
+      if (top == 0) return finish(true);
       const uint32_t p = stack[--top];
       node = p & 0x1FF;
       prefix = (p >> 9) & 0x7FF;
       depth = p >> 20;
       continue;
     }
-    reader.buf <<= 1;
-    --reader.count;
-    if (nextFree + 2 > kNodeCount) return false;
+    buf <<= 1;
+    --count;
+    if (nextFree + 2 > kNodeCount) return finish(false);
     const uint32_t left = static_cast<uint32_t>(nextFree++);
     const uint32_t right = static_cast<uint32_t>(nextFree++);
     nodes[left].left = kTakenNode;
