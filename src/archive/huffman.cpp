@@ -377,6 +377,18 @@ void HuffEncode(std::span<const uint8_t> data, std::vector<uint8_t>& out) {
 
 namespace {
 
+// A block's bit window and output, handed to a feed's loop and back.
+struct Window {
+  const uint8_t* data;
+  size_t size;
+  size_t pos;
+  uint64_t buf;
+  int count;
+  uint8_t* dst;
+  size_t made;
+  size_t want;
+};
+
 // Decodes to nothing else.
 struct NoFeed {
   static constexpr bool kActive = false;
@@ -417,9 +429,40 @@ public:
   }
   // Whether the next byte starts a code after the first.
   bool Pairing() const { return phase_ == Phase::kLow && started_; }
-  LzwDecoder::State Save() const { return decoder_.Save(); }
-  void Restore(const LzwDecoder::State& state) { decoder_.Restore(state); }
-  bool Step(LzwDecoder::State& state, uint32_t code) { return decoder_.Step(state, code); }
+  // Whole codes, two table hits each, straight into the LZW decoder, while
+  // both symbols are in the table and the block has room for them. Returns
+  // false once the LZW layer has ended. A function of its own, so its few
+  // values get the registers.
+  [[gnu::noinline]] bool Pairs(Window& window, const TableEntry* lookup) {
+    Window w = window;
+    LzwDecoder::State state = decoder_.Save();
+    bool going = true;
+    while (w.want - w.made >= 2) {
+      if (w.count < 2 * kTableBits) {
+        BitReader::Refill(w.data, w.size, w.pos, w.buf, w.count);
+        if (w.count < 2 * kTableBits) break;
+      }
+      const uint32_t e1 = lookup[w.buf >> (64 - kTableBits)];
+      if (e1 & kInternal) break;
+      const uint32_t e2 = lookup[(w.buf << (e1 & 63)) >> (64 - kTableBits)];
+      if (e2 & kInternal) break;
+      w.buf <<= (e1 & 63);
+      w.buf <<= (e2 & 63);
+      w.count -= static_cast<int>((e1 & 63) + (e2 & 63));
+      const uint32_t low = (e1 >> kEntryShift) & 0xFF;
+      const uint32_t high = (e2 >> kEntryShift) & 0xFF;
+      w.dst[w.made] = static_cast<uint8_t>(low);
+      w.dst[w.made + 1] = static_cast<uint8_t>(high);
+      w.made += 2;
+      if (!decoder_.Step(state, low | (high << 8))) {
+        going = false;
+        break;
+      }
+    }
+    decoder_.Restore(state);
+    window = w;
+    return going;
+  }
   void Finish() {
     decoder_.Finish();
     nested_.intact = decoder_.Intact();
@@ -490,30 +533,12 @@ size_t Decode(std::span<const uint8_t> in, std::vector<uint8_t>& out, size_t lim
         // anything else (long codes, the last bits, a block's end) is left
         // to the byte-by-byte path below.
         if (feeding && feed.Pairing()) {
-          LzwDecoder::State state = feed.Save();
-          while (want - made >= 2) {
-            if (count < 2 * kTableBits) {
-              BitReader::Refill(data, size, pos, buf, count);
-              if (count < 2 * kTableBits) break;
-            }
-            const uint32_t e1 = lookup[buf >> (64 - kTableBits)];
-            if (e1 & kInternal) break;
-            const uint32_t e2 = lookup[(buf << (e1 & 63)) >> (64 - kTableBits)];
-            if (e2 & kInternal) break;
-            buf <<= (e1 & 63);
-            buf <<= (e2 & 63);
-            count -= static_cast<int>((e1 & 63) + (e2 & 63));
-            const uint32_t low = (e1 >> kEntryShift) & 0xFF;
-            const uint32_t high = (e2 >> kEntryShift) & 0xFF;
-            dst[made] = static_cast<uint8_t>(low);
-            dst[made + 1] = static_cast<uint8_t>(high);
-            made += 2;
-            if (!feed.Step(state, low | (high << 8))) {
-              feeding = false;
-              break;
-            }
-          }
-          feed.Restore(state);
+          Window w{data, size, pos, buf, count, dst, made, want};
+          feeding = feed.Pairs(w, lookup);
+          pos = w.pos;
+          buf = w.buf;
+          count = w.count;
+          made = w.made;
           if (made == want) break;
         }
       }
