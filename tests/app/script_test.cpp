@@ -9,43 +9,30 @@ namespace {
 TEST(Script, ParsesActionsRelativePumpsAndComments) {
   std::vector<ScriptEvent> ev;
   std::string error;
-  ASSERT_TRUE(ParseScript("# opening\n"
-                          "3 press return\n"
-                          "+2 down a shift   # capital A\n"
-                          "+0 up a\n"
-                          "10 type Hi\n"
-                          "12 shot out.bmp\n"
-                          "20 quit\n",
+  ASSERT_TRUE(ParseScript("# opening\n3 press return\n+2 down a shift   # capital A\n+0 up a\n10 type Hi\n"
+                          "12 shot out.bmp\n20 quit\n",
                           "s", ev, error))
       << error;
   ASSERT_EQ(ev.size(), 10u);
-  EXPECT_EQ(ev[0].pump, 3u);
-  EXPECT_EQ(ev[0].key, 13);
-  EXPECT_EQ(ev[0].kind, ScriptEvent::Kind::Down);
+  using K = ScriptEvent::Kind;
   // "press" releases the key at the next pump, after everything of pump 3.
-  EXPECT_EQ(ev[1].pump, 4u);
-  EXPECT_EQ(ev[1].kind, ScriptEvent::Kind::Up);
-  EXPECT_EQ(ev[2].pump, 5u);
-  EXPECT_EQ(ev[2].key, 'a');
-  EXPECT_TRUE(ev[2].shift);
-  EXPECT_EQ(ev[3].pump, 5u);
-  EXPECT_EQ(ev[3].kind, ScriptEvent::Kind::Up);
-  // "type Hi": H with shift, i without, both down at 10, up at 11.
-  EXPECT_EQ(ev[4].key, 'h');
-  EXPECT_TRUE(ev[4].shift);
-  EXPECT_EQ(ev[5].key, 'i');
-  EXPECT_FALSE(ev[5].shift);
-  EXPECT_EQ(ev[6].pump, 11u);
-  EXPECT_EQ(ev[8].kind, ScriptEvent::Kind::Shot);
+  const struct { uint32_t pump; K kind; uint16_t key; bool shift; } want[] = {
+      {3, K::Down, 13, false}, {4, K::Up, 13, false}, {5, K::Down, 'a', true}, {5, K::Up, 'a', false},
+      // "type Hi": H with shift, i without, both down at 10, up at 11.
+      {10, K::Down, 'h', true}, {10, K::Down, 'i', false}, {11, K::Up, 'h', true}, {11, K::Up, 'i', false}};
+  for (size_t i = 0; i < std::size(want); ++i) {
+    EXPECT_EQ(ev[i].pump, want[i].pump) << i;
+    EXPECT_EQ(ev[i].kind, want[i].kind) << i;
+    EXPECT_EQ(ev[i].key, want[i].key) << i;
+    EXPECT_EQ(ev[i].shift, want[i].shift) << i;
+  }
+  EXPECT_EQ(ev[8].kind, K::Shot);
   EXPECT_EQ(ev[8].file, "out.bmp");
-  EXPECT_EQ(ev[9].kind, ScriptEvent::Kind::Quit);
+  EXPECT_EQ(ev[9].kind, K::Quit);
 }
 
 TEST(Script, BadLinesNameFileLineAndWhatWasExpected) {
-  struct Case {
-    const char* text;
-    const char* error;
-  } cases[] = {
+  const struct { const char* text; const char* error; } cases[] = {
       {"1 quit\nx press a\n", "s.txt:2: expected a pump number or +N, got 'x'"},
       {"1 jump\n", "s.txt:1: unknown action 'jump' (expected down, up, press, type, quit or shot)"},
       {"1 press nokey\n", "s.txt:1: unknown key 'nokey'"},
@@ -62,13 +49,9 @@ TEST(Script, BadLinesNameFileLineAndWhatWasExpected) {
 }
 
 TEST(Script, KeyNamesAndNumbers) {
-  EXPECT_EQ(KeyFromName("Return"), 13);
-  EXPECT_EQ(KeyFromName("f10"), 291);
-  EXPECT_EQ(KeyFromName("up"), 273);
-  EXPECT_EQ(KeyFromName("delete"), 127);
-  EXPECT_EQ(KeyFromName("a"), 97);
-  EXPECT_EQ(KeyFromName("276"), 276);
-  EXPECT_EQ(KeyFromName("512"), -1);
+  const std::pair<const char*, int> keys[] = {{"Return", 13}, {"f10", 291}, {"up", 273}, {"delete", 127},
+                                              {"a", 97},      {"276", 276}, {"512", -1}};
+  for (const auto& [name, key] : keys) EXPECT_EQ(KeyFromName(name), key) << name;
 }
 
 TEST(Options, SeamsAndBadValues) {
@@ -81,9 +64,9 @@ TEST(Options, SeamsAndBadValues) {
   EXPECT_EQ(o.seed, 42u);
   EXPECT_EQ(o.script, "s.txt");
   const char* bad[] = {"quarry", "--seed", "-1"};
+  const char* unknown[] = {"quarry", "--fast"};
   Options b;
   EXPECT_FALSE(ParseOptions(3, bad, b, error));
-  const char* unknown[] = {"quarry", "--fast"};
   EXPECT_FALSE(ParseOptions(2, unknown, b, error));
   EXPECT_EQ(error, "unknown option '--fast'");
 }
