@@ -99,15 +99,19 @@ public:
     uint8_t* dst = s.begin + s.length;
     const bool constant = (p & kConstant) != 0;
     const uint8_t* from = (constant ? kByteValues.data() : s.begin) + at;
-    if (!constant && at + n > s.length) {
-      // The newest string read while it is written (a code equal to next):
-      // a forward byte copy repeats its first byte at the end.
-      for (uint32_t i = 0; i < n; ++i) dst[i] = from[i];
-    } else if (n <= 8) {
+    // The newest string (a code equal to next) is the previous one, which
+    // ends right at dst, plus its own first byte: copy the part already
+    // written, then that byte. Either way the last byte is read before the
+    // copy and stored after it, which costs no branch.
+    const bool newest = !constant && at + n > s.length;
+    const uint32_t copied = n - (newest ? 1 : 0);
+    const uint8_t last = from[newest ? 0 : n - 1];
+    if (copied <= 8) {
       std::memcpy(dst, from, 8);
     } else {
-      CopyWithSlack(dst, from, n);
+      CopyWithSlack(dst, from, copied);
     }
+    dst[n - 1] = last;
     s.wLen = n;
     s.length += n;
     return true;
