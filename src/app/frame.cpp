@@ -51,9 +51,11 @@ void PumpEvents() {
         }
         break;
       }
-      case SDL_KEYUP:
-        if (event.key.keysym.sym < static_cast<unsigned>(kKeyCount)) KeyState[event.key.keysym.sym] = 0;
+      case SDL_KEYUP: {
+        const unsigned sym = event.key.keysym.sym;
+        if (sym < static_cast<unsigned>(kKeyCount)) KeyState[sym] = 0;
         break;
+      }
       case SDL_QUIT:
         SDL_Quit();
         ExitProgram(kExitWindowClosed);
