@@ -17,9 +17,6 @@ using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-// Lines equal to line (LogCapture::Count matches parts of lines).
-inline size_t Exact(const LogCapture& log, const std::string& line) { return std::ranges::count(log.lines, line); }
-
 // StopMissingData throws "tag: message" while this lives.
 struct StopCatcher {
   StopCatcher() { SetStopHandler([](auto& message, auto& tag) { throw std::runtime_error(tag + ": " + message); }); }

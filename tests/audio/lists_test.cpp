@@ -132,7 +132,7 @@ TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
   for (const auto& [order, count] : {std::pair{"INGAME", 3u}, {"GAP", 3u}, {"LIST", 2u}, {"Ingame", 0u}})
     EXPECT_EQ(music.OrderItemCount(order), count) << order;
   EXPECT_EQ((test::Lines{Item("GAP", 2), Item("ingame", 1), Item("Ingame", 1)}), (test::Lines{"", "x", "before"}));
-  EXPECT_EQ(test::Exact(log, "[ZR_SDL_M, TMusicCollection.GetOrderItem] Order not found! (Ingame)"), 1u);
+  EXPECT_EQ(std::ranges::count(log.lines, "[ZR_SDL_M, TMusicCollection.GetOrderItem] Order not found! (Ingame)"), 1);
 }
 
 TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255UnclosedSectionsReadEndAsAnEntrySongsAreNamed) {
@@ -159,7 +159,7 @@ TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255UnclosedSectionsReadE
   EXPECT_EQ(named.Handle(0), 0u);
 }
 
-TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingWithAudioOffNoSongIsFoundAndNamesAreCut) {
+TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingAndNamesAreCut) {
   Parse(music, "[MusicCollection]|ORDERS|INGAME=a,b,c|MAPEND=||");
   for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
     std::string song = "none";
@@ -171,15 +171,11 @@ TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingWithAudioOffNoSongIsFoundAn
     EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song) || song != "kept") << song;
     EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
   }
-  music.AddSong(0, "menu");
-  log.lines.clear(), music.Play("menu"), music.Stop("other");  // audio is off: even a known song is not found
-  EXPECT_EQ(log.lines, (test::Lines{"[ZR_SDL_M, TMusicCollection.Play] Music not found! (menu)",
-                                    "[ZR_SDL_M, TMusicCollection.Stop] Music not found! (other)"}));
   // Names are cut to 24 characters.
   const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   waves.Add(0, longName), waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
   EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
-  EXPECT_EQ(test::Exact(log, kSet + "Wave not found! (" + longName + ")"), 1u);
+  EXPECT_EQ(std::ranges::count(log.lines, kSet + "Wave not found! (" + longName + ")"), 1);
   TMusicCollection small(1);  // and a full music collection drops songs
   small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
   ASSERT_EQ(small.Count(), 1u);

@@ -122,7 +122,7 @@ struct Rule {
   const char* name;
   std::vector<std::string> interior;
   std::string moves;
-  std::vector<CellCode> changes;
+  std::vector<CellCode> changes = {};
   std::optional<Events> events = std::nullopt;
   std::optional<PlayerAction> first = std::nullopt;
 };
@@ -133,8 +133,12 @@ inline void CheckRules(const std::vector<Rule>& rules) {
     CaveRun run(rows);
     run.Play(rule.moves);
     EXPECT_EQ(run.Grid(), Expect(rows, rule.changes)) << rule.name;
-    if (rule.events) EXPECT_EQ(run.events, *rule.events) << rule.name;
-    if (rule.first) EXPECT_EQ(run.ticks.at(0).action, *rule.first) << rule.name;
+    if (rule.events) {
+      EXPECT_EQ(run.events, *rule.events) << rule.name;
+    }
+    if (rule.first) {
+      EXPECT_EQ(run.ticks.at(0).action, *rule.first) << rule.name;
+    }
   }
 }
 
