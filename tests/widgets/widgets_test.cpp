@@ -1,21 +1,17 @@
 // The list box and edit box laid out from INI sections, drawn with seven solid test fonts on a dummy-driver
 // display, driven by real SDL key events on the virtual clock, with control memory filled as loading fills it.
 #include <algorithm>
-#include <cstdlib>
 #include <regex>
 #include <tuple>
 
 #include "app/control_memory.h"
 #include "app/frame.h"
 #include "app/script.h"
-#include "archive/mad.h"
-#include "archive/mad_write.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "core/stream.h"
+#include "display_fixture.h"
 #include "graphics/bmp_font.h"
-#include "graphics/zr_sdl.h"
-#include "test_support.h"
 #include "widgets/edit_box.h"
 #include "widgets/list_box.h"
 #include "widgets/widget_fonts.h"
@@ -32,11 +28,6 @@ uint32_t Ink(int n) { return uint32_t((n + 1) * 0x20 * 255 >> 8) << 16 | 0xFE00;
 // An INI text with LF line ends as CR LF, as the data build packs it.
 std::string WithCrLf(const std::string& text) { return std::regex_replace(text, std::regex("\n"), "\r\n"); }
 
-uint32_t Pixel(int x, int y) {
-  uint8_t r = 0, g = 0, b = 0;
-  GetPixelRGB(BackBuffer, x, y, r, g, b);
-  return uint32_t(r) << 16 | g << 8 | b;
-}
 std::unique_ptr<TMemoryStream> Ini(const std::string& text) {
   const std::string bytes = WithCrLf(text);
   return std::make_unique<TMemoryStream>(bytes.data(), bytes.size());
@@ -54,11 +45,10 @@ void Script(const std::vector<Stroke>& strokes) {
   SetInputScript(events);
 }
 
-class WidgetTest : public ::testing::Test {
+class WidgetTest : public DisplayTest {
 protected:
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ASSERT_TRUE(OpenTestDisplay(640, 480, 32));
+    DisplayTest::SetUp();
     UseVirtualClock(true);
     SetFrameRate(60);
     ClearKeys();
@@ -67,8 +57,8 @@ protected:
     ControlMemory = std::make_unique<TControlMemory>(64);
     for (uint32_t i = 0; i < 4; ++i) ControlMemory->Store(i * 4, &i, 4);
     for (uint32_t i = 0; i < 6; ++i) ControlMemory->StoreWord(16 + 2 * i, kProgramKeys[i]);
-    std::vector<uint8_t> gsd = {8, 0, kFontHeight, 0}, bmf;
-    gsd.resize(4 + 8 * kFontHeight, 255);
+    const Bytes gsd = MakeGsd(8, kFontHeight, Bytes(8 * kFontHeight, 255));
+    Bytes bmf;
     for (uint8_t c = 33; c < 127; ++c) bmf.insert(bmf.end(), {c, 0, 0, 0, 0, kGlyphWidth - 1, 0, kFontHeight - 1, 0});
     ColorFontTable table{};
     for (int n = 0; n < 7; ++n) {
@@ -80,14 +70,11 @@ protected:
   }
   void TearDown() override {
     SetWidgetFonts({});  // the fonts die with the fixture
-    CloseTestDisplay();
+    DisplayTest::TearDown();
   }
 
   std::unique_ptr<TBMPFont> fonts_[7];
 };
-
-using ListBoxTest = WidgetTest;
-using EditBoxTest = WidgetTest;
 
 std::unique_ptr<TListBox> ListBox(const std::string& body, const std::string& extra = "") {
   return std::make_unique<TListBox>(*Ini("[Listbox.Test]\n" + body + "\n" + extra), "Test");
@@ -111,10 +98,26 @@ std::vector<int> MovesWhileHeld(TListBox& box, uint16_t key, int frames) {
   return moves;
 }
 
+std::unique_ptr<TEditBox> EditBox(const std::string& body) {
+  return std::make_unique<TEditBox>(*Ini("[EditBox.Test]\n" + body + "\n"), "Test");
+}
+// Types keys one per pump from the next pump on (capitals with shift); returns the entry.
+std::string Type(TEditBox& box, const std::string& keys) {
+  std::vector<Stroke> strokes;
+  for (uint32_t i = 0; i < keys.size(); ++i) {
+    const uint8_t c = keys[i];
+    const bool capital = c >= 'A' && c <= 'Z';
+    strokes.push_back({i + 1, uint16_t(capital ? c + 32 : c), i + 1, capital});
+  }
+  Script(strokes);
+  box.Run();
+  return box.Text();
+}
+
 // Catches layout arithmetic off by one, case-sensitive words, wrong defaults, keys read from the wrong place,
-// and warnings that differ by a byte, quote the word as written or are skipped for a word in the wrong case.
-TEST_F(ListBoxTest, LayoutFromSection) {
-  struct Case {
+// any non-zero Transparent, and warnings that differ by a byte, quote the word as written or are skipped.
+TEST_F(WidgetTest, LayoutFromSection) {
+  struct ListCase {
     std::string body;
     std::tuple<int, int, int, int, int, int, int> box;  // Left, Top, Right, Bottom, TextX, VisibleRows, TextOffsetY
     std::tuple<uint32_t, int, int> text;                // Font, AlignText, RowHeight
@@ -124,7 +127,7 @@ TEST_F(ListBoxTest, LayoutFromSection) {
   };
   const std::tuple<RGB, RGB, RGB> usual = {{32, 32, 32}, {96, 32, 32}, {32, 48, 96}};
   const std::string range = "[CONTMEM, TControlMemory.Retrieve] Access out of range! (Address: ";
-  const std::vector<Case> cases = {
+  const std::vector<ListCase> lists = {
       // Address 18 starts one word later: Down, Return, Space, Escape, Delete, then the zero word at 28.
       {"X=320\nY=300\nWidth=200\nHeight=100\nAlignX=center\nAlignY=Bottom\nFontAddress=12\nAlignText=Right\n"
        "TextOffsetY=-1\nRowHeight=16\nBackground=ffc040\nColor1=010203\nColor2=A0B0C0\nKeylistAddress=18",
@@ -144,7 +147,7 @@ TEST_F(ListBoxTest, LayoutFromSection) {
         "[LISTBOX, TListBox.Init] Unknown ALIGNTEXT value (JUSTIFY), using LEFT instead.", range + "64, Size: 2)",
         range + "66, Size: 2)", range + "68, Size: 2)", range + "70, Size: 2)"}},
   };
-  for (const Case& c : cases) {
+  for (const ListCase& c : lists) {
     LogCapture log;
     auto box = ListBox(c.body);
     const TListBoxLayout& l = box->Layout();
@@ -155,10 +158,37 @@ TEST_F(ListBoxTest, LayoutFromSection) {
     std::erase_if(log.lines, [](auto& line) { return line.starts_with("[ZRINIFILE, TIniFile.ListItemCount]"); });
     EXPECT_EQ(log.lines, c.log);
   }
+  struct EditCase {
+    std::string body;
+    std::tuple<int, int, int, int, int, int> box;  // Left, Top, Right, Bottom, TextX, TextY
+    std::tuple<uint32_t, int, int, int, bool, RGB> text;  // Font, AlignText, TextCase, MaxLength, Transparent, colour
+    std::vector<std::string> log;
+  };
+  const std::vector<EditCase> edits = {
+      {"X=100\nY=50\nWidth=101\nHeight=20\nAlignX=Right\nAlignY=Center\nAlignText=Center\nTextCase=Title\n"
+       "Transparent=2\nMaxLength=5\nBackground=010203\nFontAddress=8\nTextOffsetY=2",
+       {-1, 40, 99, 59, 49, 47}, {2u, 1, 0, 5, false, {1, 2, 3}},
+       {"[EDITBOX, TEditBox.Init] Unknown TEXTCASE value (TITLE), using NORMAL instead."}},
+      // A 20-pixel box centres a 10-pixel font 5 pixels below its top.
+      {"", {0, 0, 319, 19, 0, 5}, {0u, 0, 0, 32, false, {32, 32, 32}}, {}},
+      // A font taller than the box starts half the difference above it.
+      {"X=10\nY=30\nWidth=40\nHeight=4\nAlignX=Mid\nAlignY=Low\nAlignText=Right\nTextCase=lower\nTransparent=1",
+       {10, 30, 49, 33, 49, 27}, {0u, 2, 2, 32, true, {32, 32, 32}},
+       {"[EDITBOX, TEditBox.Init] Invalid ALIGNX value (MID), using LEFT instead.",
+        "[EDITBOX, TEditBox.Init] Invalid ALIGNY value (LOW), using TOP instead."}},
+  };
+  for (const EditCase& c : edits) {
+    LogCapture log;
+    auto box = EditBox(c.body);
+    const TEditBoxLayout& l = box->Layout();
+    EXPECT_EQ(std::tuple(l.Left, l.Top, l.Right, l.Bottom, l.TextX, l.TextY), c.box) << c.body;
+    EXPECT_EQ(std::tuple(l.Font, l.AlignText, l.TextCase, l.MaxLength, l.Transparent, l.Background), c.text) << c.body;
+    EXPECT_EQ(log.lines, c.log);
+  }
 }
 
 // Catches fixed entries added after the program's, an empty or ordinary ".Items" adding rows, GetItem past the end.
-TEST_F(ListBoxTest, FixedEntriesComeFirst) {
+TEST_F(WidgetTest, FixedEntriesComeFirst) {
   auto box = ListBox("", "[*Listbox.Test.Items]\nNo, keep it\nYes, erase it\n");
   box->AddItem("Third");
   LogCapture log;
@@ -169,10 +199,11 @@ TEST_F(ListBoxTest, FixedEntriesComeFirst) {
   EXPECT_EQ(ListBox("", "[Listbox.Test.Items]\nA=1\n")->Count(), 0);
 }
 
-// Catches a pulse that overshoots, sticks at an end or runs at the wrong period, repeat timing off by a frame,
-// a release that leaves the repeat busy, and moves past either end.
-TEST_F(ListBoxTest, PulseAndKeyRepeatTiming) {
-  auto box = Filled("", 40);
+// Catches a pulse that overshoots, sticks at an end or runs at the wrong period, repeat timing off by a frame, a
+// release that leaves the repeat busy, moves past either end, TopIndex not following the highlight or following it
+// early, and dividing by zero when no row fits.
+TEST_F(WidgetTest, ListPulseKeyRepeatAndScrolling) {
+  auto box = Filled("Height=100\nRowHeight=16", 10);  // 6 rows show
   for (int f = 1; f <= 130; ++f) {
     box->HandleKeys();
     EXPECT_EQ(box->Blend(), f % 64 <= 32 ? f % 64 : 64 - f % 64) << "frame " << f;
@@ -184,27 +215,20 @@ TEST_F(ListBoxTest, PulseAndKeyRepeatTiming) {
   box->HandleKeys();
   EXPECT_EQ(box->RepeatDelay(), 255);
   EXPECT_EQ(MovesWhileHeld(*box, kKeyUp, 1), (std::vector<int>{1})) << "a new press moves at once";
-  auto two = Filled("", 2);
-  EXPECT_EQ(MovesWhileHeld(*two, kKeyUp, 20), std::vector<int>{}) << "nothing above the first entry";
-  EXPECT_EQ(MovesWhileHeld(*two, kKeyDown, 40), std::vector<int>{1}) << "nothing below the last entry";
-}
-
-// Catches TopIndex not following the highlight, or following it early, and dividing by zero when no row fits.
-TEST_F(ListBoxTest, ScrollingKeepsTheHighlightVisible) {
-  // Taps of key (press, release, frames until the repeat is idle), then "ItemIndex/TopIndex"; 6 rows show.
+  // Taps of key, each once the repeat is idle again, then "ItemIndex/TopIndex".
   auto tap = [](TListBox& box, uint16_t key, int taps) {
     for (int t = 0; t < taps; ++t) {
-      MovesWhileHeld(box, key, 1);
       for (int i = 0; i < 20 && box.RepeatDelay() != 255; ++i) box.HandleKeys();
+      MovesWhileHeld(box, key, 1);
     }
     return std::to_string(box.ItemIndex()) + "/" + std::to_string(box.TopIndex());
   };
-  auto box = Filled("Height=100\nRowHeight=16", 10);
-  EXPECT_EQ(tap(*box, kKeyDown, 5), "5/0");
   EXPECT_EQ(tap(*box, kKeyDown, 1), "6/1");
-  EXPECT_EQ(tap(*box, kKeyDown, 3), "9/4");
+  EXPECT_EQ(tap(*box, kKeyDown, 1), "7/2");
+  EXPECT_EQ(tap(*box, kKeyDown, 5), "9/4") << "nothing below the last entry";
   EXPECT_EQ(tap(*box, kKeyUp, 5), "4/4");
   EXPECT_EQ(tap(*box, kKeyUp, 1), "3/3");
+  EXPECT_EQ(tap(*box, kKeyUp, 5), "0/0") << "nothing above the first entry";
   box->SetItemIndex(7);
   EXPECT_EQ(tap(*box, kKeyUp, 0), "7/7");
   auto flat = Filled("RowHeight=0", 3);
@@ -214,7 +238,7 @@ TEST_F(ListBoxTest, ScrollingKeepsTheHighlightVisible) {
 }
 
 // Catches a wrong bar, text off its row, Draw using colour bytes, DrawColored using the box's font, rows past the box.
-TEST_F(ListBoxTest, DrawAndDrawColored) {
+TEST_F(WidgetTest, ListDrawAndDrawColored) {
   const std::string layout = "X=100\nY=100\nWidth=100\nHeight=40\nFontAddress=4\nRowHeight=16\nBackground=102030";
   auto box = ListBox(layout);
   for (const char* text : {"\x03" "AB", "\x05" "CD", "EF"}) box->AddItem(text);
@@ -237,7 +261,7 @@ TEST_F(ListBoxTest, DrawAndDrawColored) {
 }
 
 // Catches the closing keys checked in the wrong order, a key that closes late, and movement not handled inside.
-TEST_F(ListBoxTest, RunModalClosesOnTheLastHeldKeyInListOrder) {
+TEST_F(WidgetTest, ListRunModalClosesOnTheLastHeldKeyInListOrder) {
   auto box = Filled("", 5);
   // The tap at frame 10 falls inside the first tap's repeat delay; the press at 20 comes after it went idle.
   Script({{1, kKeyDown, 2}, {10, kKeyDown, 11}, {20, kKeyDown, 30}, {25, kKeyReturn, 26}});
@@ -256,16 +280,11 @@ TEST_F(ListBoxTest, RunModalClosesOnTheLastHeldKeyInListOrder) {
 }
 
 // Reads the shipped layouts, packed as the data build packs them.
-TEST_F(ListBoxTest, RealControlsIni) {
-  TempDir dir;
-  const std::string ini = WithCrLf(ReadFileBytes(QUARRY_CONTROLS_INI));
-  TMADWrite writer(dir / "quarry.mad");
-  writer.AddBytes(std::span(reinterpret_cast<const uint8_t*>(ini.data()), ini.size()), "controls.ini");
-  ASSERT_TRUE(writer.Done());
-  TMad archive(dir / "quarry.mad");
+TEST_F(WidgetTest, RealControlsIni) {
+  const auto mad = BuildArchive(dir_, {{"controls.ini", Text(WithCrLf(ReadFileBytes(QUARRY_CONTROLS_INI)))}});
   LogCapture log;
   for (const std::string name : {"SelectPlayer", "DeletePlayer", "SelectLevelPack", "SelectMap"}) {
-    auto box = TListBox::Create("controls.ini", name, archive);
+    auto box = TListBox::Create("controls.ini", name, *mad);
     const TListBoxLayout& l = box->Layout();
     EXPECT_EQ(std::tuple(l.Keys, l.AlignText, l.RowHeight, l.TextX, l.TextOffsetY, l.Font < 4),
               std::tuple(kProgramKeys, 1, 28, 320, 9, true)) << name;
@@ -273,66 +292,21 @@ TEST_F(ListBoxTest, RealControlsIni) {
       EXPECT_EQ(std::tuple(l.Left, l.Top, l.Right, l.Bottom, l.VisibleRows), std::tuple(120, 80, 519, 415, 12));
     }
   }
-  auto erase = TListBox::Create("controls.ini", "DeletePlayer", archive);
+  auto erase = TListBox::Create("controls.ini", "DeletePlayer", *mad);
   ASSERT_EQ(erase->Count(), 2);
   EXPECT_EQ(erase->Layout().Font, 3u);
   EXPECT_EQ(erase->GetItem(1).substr(0, 3), "Yes") << "the entry at position 1 confirms";
-  auto edit = TEditBox::Create("controls.ini", "NewPlayer", archive);
+  auto edit = TEditBox::Create("controls.ini", "NewPlayer", *mad);
   const TEditBoxLayout& e = edit->Layout();
   EXPECT_EQ(std::tuple(e.Left, e.Top, e.Right, e.Bottom, e.TextY, e.TextX), std::tuple(120, 240, 519, 271, 251, 320));
   EXPECT_EQ(std::tuple(e.Font, e.MaxLength, e.TextCase, e.Transparent), std::tuple(1u, 30, 0, false));
   EXPECT_EQ(log.Count("LISTBOX") + log.Count("EDITBOX") + log.Count("ZRINIFILE, TIniFile.ReadRGB"), 0);
 }
 
-std::unique_ptr<TEditBox> EditBox(const std::string& body) {
-  return std::make_unique<TEditBox>(*Ini("[EditBox.Test]\n" + body + "\n"), "Test");
-}
-// Types keys one per pump from the next pump on (capitals with shift); returns the entry.
-std::string Type(TEditBox& box, const std::string& keys) {
-  std::vector<Stroke> strokes;
-  for (uint32_t i = 0; i < keys.size(); ++i) {
-    const uint8_t c = keys[i];
-    const bool capital = c >= 'A' && c <= 'Z';
-    strokes.push_back({i + 1, uint16_t(capital ? c + 32 : c), i + 1, capital});
-  }
-  Script(strokes);
-  box.Run();
-  return box.Text();
-}
-
-// Catches edges, text position or case word read wrongly, any non-zero Transparent, warnings differing by a byte.
-TEST_F(EditBoxTest, LayoutFromSection) {
-  struct Case {
-    std::string body;
-    std::tuple<int, int, int, int, int, int> box;  // Left, Top, Right, Bottom, TextX, TextY
-    std::tuple<uint32_t, int, int, int, bool, RGB> text;  // Font, AlignText, TextCase, MaxLength, Transparent, colour
-    std::vector<std::string> log;
-  };
-  const std::vector<Case> cases = {
-      {"X=100\nY=50\nWidth=101\nHeight=20\nAlignX=Right\nAlignY=Center\nAlignText=Center\nTextCase=Title\n"
-       "Transparent=2\nMaxLength=5\nBackground=010203\nFontAddress=8\nTextOffsetY=2",
-       {-1, 40, 99, 59, 49, 47}, {2u, 1, 0, 5, false, {1, 2, 3}},
-       {"[EDITBOX, TEditBox.Init] Unknown TEXTCASE value (TITLE), using NORMAL instead."}},
-      // A 20-pixel box centres a 10-pixel font 5 pixels below its top.
-      {"", {0, 0, 319, 19, 0, 5}, {0u, 0, 0, 32, false, {32, 32, 32}}, {}},
-      // A font taller than the box starts half the difference above it.
-      {"X=10\nY=30\nWidth=40\nHeight=4\nAlignX=Mid\nAlignY=Low\nAlignText=Right\nTextCase=lower\nTransparent=1",
-       {10, 30, 49, 33, 49, 27}, {0u, 2, 2, 32, true, {32, 32, 32}},
-       {"[EDITBOX, TEditBox.Init] Invalid ALIGNX value (MID), using LEFT instead.",
-        "[EDITBOX, TEditBox.Init] Invalid ALIGNY value (LOW), using TOP instead."}},
-  };
-  for (const Case& c : cases) {
-    LogCapture log;
-    auto box = EditBox(c.body);
-    const TEditBoxLayout& l = box->Layout();
-    EXPECT_EQ(std::tuple(l.Left, l.Top, l.Right, l.Bottom, l.TextX, l.TextY), c.box) << c.body;
-    EXPECT_EQ(std::tuple(l.Font, l.AlignText, l.TextCase, l.MaxLength, l.Transparent, l.Background), c.text) << c.body;
-    EXPECT_EQ(log.lines, c.log);
-  }
-}
-
-// Catches added filtering, case rules on the wrong letters, length off by one, bad closing keys, keys typed earlier.
-TEST_F(EditBoxTest, TypingRules) {
+// Catches added filtering, case rules on the wrong letters, length off by one, bad closing keys, keys typed earlier,
+// a cursor that does not follow the text, text drawn off its place, a transparent box leaving its drawing behind,
+// and one partly off the screen going outside the back buffer.
+TEST_F(WidgetTest, EditTypingAndDrawing) {
   const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
       {"", "aB1\t-\r", "aB1\t-"}, {"TextCase=Upper", "aZ9\r", "AZ9"}, {"TextCase=LOWER", "AbC\r", "abc"},
       {"MaxLength=3", "abcd\r", "abc"}, {"MaxLength=0", "ab\r", ""}, {"MaxLength=-4", "ab\r", ""},
@@ -342,15 +316,10 @@ TEST_F(EditBoxTest, TypingRules) {
   };
   for (const auto& [layout, keys, text] : cases)
     EXPECT_EQ(Type(*EditBox(layout), keys), text) << layout << " typing " << ::testing::PrintToString(keys);
-  auto box = EditBox("");
+  auto early = EditBox("");
   PushKey('z');
   PushKey(13);
-  EXPECT_EQ(Type(*box, "ok\r"), "ok");
-}
-
-// Catches a cursor that does not follow the text, text drawn off its place, a transparent box leaving its
-// drawing behind, and one partly off the screen going outside the back buffer.
-TEST_F(EditBoxTest, DrawsTextAndCursorAndRestoresWhatWasUnder) {
+  EXPECT_EQ(Type(*early, "ok\r"), "ok");
   const std::string layout = "X=10\nY=10\nWidth=100\nHeight=20\nBackground=102030";
   const uint32_t background = 0x102030;
   // The last picture is from when Return came: glyphs of 4 with 1 between, A 10-13, B 15-18, "_" 20-23, from y 15.
