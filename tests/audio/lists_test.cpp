@@ -121,9 +121,9 @@ TEST_F(ListTest, ASampleThatDidNotLoadIsReportedBeyondTheCapacityAnItemIsNotAdde
   EXPECT_FALSE(SoundSampleGetInfo(handle, info));
 }
 
-TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
+TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastCycleAndAreCaseSensitiveAndNamesAreCut) {
   // "junk" has no "=" and must not hide the next order.
-  Parse(music, "[MusicCollection]|ORDERS|junk|INGAME=a,b,c|GAP=a,,c|LIST=,|ingame=x||");
+  Parse(music, "[MusicCollection]|ORDERS|junk|INGAME=a,b,c|GAP=a,,c|LIST=,|ingame=x|MAPEND=||");
   EXPECT_EQ(log.lines.size(), 1u);  // only the trace line of the section
   EXPECT_EQ((test::Lines{music.GetOrder("INGAME"), music.GetOrder("junk")}), (test::Lines{"a,b,c", ""}));
   const std::pair<uint16_t, std::string> items[] = {{1, "a"}, {2, "b"}, {3, "c"}, {5, "c"}, {0, "before"}};
@@ -133,6 +133,25 @@ TEST_F(ListTest, OrderItemsCountFromOneStopAtTheLastAndNamesAreCaseSensitive) {
     EXPECT_EQ(music.OrderItemCount(order), count) << order;
   EXPECT_EQ((test::Lines{Item("GAP", 2), Item("ingame", 1), Item("Ingame", 1)}), (test::Lines{"", "x", "before"}));
   EXPECT_EQ(std::ranges::count(log.lines, "[ZR_SDL_M, TMusicCollection.GetOrderItem] Order not found! (Ingame)"), 1);
+  for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
+    std::string song = "none";
+    EXPECT_TRUE(music.GetCycledOrderItem("INGAME", index, song) && song == want) << index << " " << song;
+  }
+  for (const std::string order : {"MAPEND", "GAMEEND"}) {
+    std::string song = "kept";
+    log.lines.clear();
+    EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song) || song != "kept") << song;
+    EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
+  }
+  // Names are cut to 24 characters.
+  const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  waves.Add(0, longName), waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
+  EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
+  EXPECT_EQ(std::ranges::count(log.lines, kSet + "Wave not found! (" + longName + ")"), 1);
+  TMusicCollection small(1);  // and a full music collection drops songs
+  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
+  ASSERT_EQ(small.Count(), 1u);
+  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
 }
 
 TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255UnclosedSectionsReadEndAsAnEntrySongsAreNamed) {
@@ -157,29 +176,6 @@ TEST_F(ListTest, OrdersAreRecordedWithATraceLineAndCutAt255UnclosedSectionsReadE
   ASSERT_EQ(named.Count(), 3u);
   EXPECT_EQ(named.Name(0) + "|" + named.Name(1) + "|" + named.Name(2), "Menu|#odd|tune.xm");  // "#" is no comment inside a section
   EXPECT_EQ(named.Handle(0), 0u);
-}
-
-TEST_F(ListTest, CyclingWrapsAnEmptyOrderPlaysNothingAndNamesAreCut) {
-  Parse(music, "[MusicCollection]|ORDERS|INGAME=a,b,c|MAPEND=||");
-  for (const auto& [index, want] : {std::pair{0, "a"}, {3, "a"}, {7, "b"}}) {
-    std::string song = "none";
-    EXPECT_TRUE(music.GetCycledOrderItem("INGAME", index, song) && song == want) << index << " " << song;
-  }
-  for (const std::string order : {"MAPEND", "GAMEEND"}) {
-    std::string song = "kept";
-    log.lines.clear();
-    EXPECT_FALSE(music.GetCycledOrderItem(order, 4, song) || song != "kept") << song;
-    EXPECT_EQ(log.lines, test::Lines{"[ZR_SDL_M, TMusicCollection.GetCycledOrderItem] Order has no songs! (" + order + ")"});
-  }
-  // Names are cut to 24 characters.
-  const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  waves.Add(0, longName), waves.SetParameter(longName, "VOL", 1);  // the stored name is the cut one
-  EXPECT_EQ(waves.Name(0), longName.substr(0, 24));
-  EXPECT_EQ(std::ranges::count(log.lines, kSet + "Wave not found! (" + longName + ")"), 1);
-  TMusicCollection small(1);  // and a full music collection drops songs
-  small.AddSong(0, "a-rather-long-song-name-of-thirty"), small.AddSong(0, "b");
-  ASSERT_EQ(small.Count(), 1u);
-  EXPECT_EQ(small.Name(0), "a-rather-long-song-name-");
 }
 
 TEST(MemberName, DropsFoldersOfBothKinds) {
