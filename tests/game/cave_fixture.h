@@ -117,7 +117,7 @@ inline std::string Expect(std::vector<std::string> rows, const std::vector<CellC
 
 // One rule as a table row: the room (or a whole 12-row map), the moves, the
 // cells that differ from it afterwards, and when pinned every sound as
-// "tick:name" and the first tick's action.
+// "tick:name", the first tick's action and where the player ends.
 struct Rule {
   const char* name;
   std::vector<std::string> interior;
@@ -125,6 +125,7 @@ struct Rule {
   std::vector<CellCode> changes = {};
   std::optional<Events> events = std::nullopt;
   std::optional<PlayerAction> first = std::nullopt;
+  std::optional<std::pair<int, int>> player = std::nullopt;
 };
 
 inline void CheckRules(const std::vector<Rule>& rules) {
@@ -138,6 +139,9 @@ inline void CheckRules(const std::vector<Rule>& rules) {
     }
     if (rule.first) {
       EXPECT_EQ(run.ticks.at(0).action, *rule.first) << rule.name;
+    }
+    if (rule.player) {
+      EXPECT_EQ(PlayerAt(run.cave), *rule.player) << rule.name;
     }
   }
 }

@@ -7,13 +7,6 @@
 namespace quarry::test {
 namespace {
 
-TImageInfo Strip(uint16_t width) {
-  TImageInfo info;
-  info.Width = width;
-  info.Height = 32;
-  return info;
-}
-
 // The frame before each draw, one digit a draw, and " done" once finished.
 TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
   struct Case {
@@ -34,7 +27,7 @@ TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
       {128, TSprite::kLooping, 0, 0, 6, true, "000000"},
   };
   for (const auto& c : cases) {
-    TImageInfo image = Strip(c.width);
+    TImageInfo image{"strip", c.width, 32};
     TSprite sprite(0, 0, 32, c.options, c.width ? &image : nullptr);
     sprite.FrameDelay = c.delay;
     sprite.LoopPause = c.pause;
@@ -44,7 +37,7 @@ TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
     EXPECT_EQ(trace + (sprite.Finished ? " done" : ""), c.trace);
   }
   // Many draws at once step exactly like single draws.
-  TImageInfo image = Strip(160);
+  TImageInfo image{"strip", 160, 32};
   for (int n = 1; n <= 40; ++n) {
     TSprite a(0, 0, 32, TSprite::kLooping, &image), b = a;
     a.LoopPause = b.LoopPause = 1;
@@ -59,11 +52,10 @@ TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
 class Activation : public ::testing::Test {
 protected:
   Activation() : cave(maps, images, sounds) {
-    for (const char* name : {"$1", "$2", "$3"}) images.Add(name, 96, 32);
-    images.Add("=", 128, 32);
-    images.Add("#", 32, 32);
-    images.Add("@", 33, 32);
-    images.Add("!", 128, 32);
+    for (auto [name, width] : {std::pair{"$1", 96}, {"$2", 96}, {"$3", 96}, {"=", 128}, {"#", 32}, {"@", 33},
+                               {"!", 128}}) {
+      images.Add(name, uint16_t(width), 32);
+    }
     images.SetVariantTable(std::string("$\x03.\x00", 4));
   }
   TMaps maps;
@@ -78,17 +70,14 @@ TEST_F(Activation, EverySolidCellGetsASpriteAndSyncBlocksStartTogether) {
   maps.Append(MapFromRows(Room({" *  $", " =#@.", diamonds, diamonds, std::string(18, '=')})));
   Randomize(3);
   ASSERT_TRUE(cave.SetActive(0));
-  EXPECT_EQ(cave.Sprite(2, 1), nullptr);  // player
-  EXPECT_EQ(cave.Sprite(3, 1), nullptr);  // empty
-  ASSERT_TRUE(cave.Sprite(5, 1) && cave.Sprite(4, 2) && cave.Sprite(5, 2));
-  EXPECT_TRUE(cave.Sprite(5, 1)->Animated);
-  EXPECT_EQ(cave.Sprite(5, 1)->FrameDelay, 2);
-  EXPECT_FALSE(cave.Sprite(3, 2)->Animated);  // exactly 32 wide: static
-  EXPECT_EQ(cave.Sprite(3, 2)->FrameDelay, 2);
-  EXPECT_TRUE(cave.Sprite(4, 2)->Animated);  // 33 wide: one frame
-  EXPECT_EQ(cave.Sprite(4, 2)->FrameCount, 1);
-  EXPECT_EQ(cave.Sprite(5, 2)->Image, nullptr);  // "." counts 0 variants: ".1" is missing
-  EXPECT_EQ(cave.Sprite(0, 0)->Image, nullptr);  // "%" has no image here
+  EXPECT_TRUE(!cave.Sprite(2, 1) && !cave.Sprite(3, 1));  // the player, an empty cell
+  ASSERT_TRUE(cave.Sprite(0, 0) && cave.Sprite(5, 1) && cave.Sprite(3, 2) && cave.Sprite(4, 2) && cave.Sprite(5, 2));
+  // "#" is exactly 32 wide: static; "@" is 33 wide: one frame.
+  EXPECT_TRUE(cave.Sprite(5, 1)->Animated && cave.Sprite(5, 1)->FrameDelay == 2);
+  EXPECT_TRUE(!cave.Sprite(3, 2)->Animated && cave.Sprite(3, 2)->FrameDelay == 2);
+  EXPECT_TRUE(cave.Sprite(4, 2)->Animated && cave.Sprite(4, 2)->FrameCount == 1);
+  // "." counts 0 variants (".1" is missing) and "%" has no image here.
+  EXPECT_TRUE(!cave.Sprite(5, 2)->Image && !cave.Sprite(0, 0)->Image);
   std::set<int> diamondFrames;
   std::set<std::string> variants;
   for (int x = 1; x <= 18; ++x) {

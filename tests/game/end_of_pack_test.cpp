@@ -25,14 +25,11 @@
 namespace quarry {
 namespace {
 
-// ---- The state, stepped without a display ----
-
 TEST(EndOfPackFlight, HundredSeededDiamondsFlyFor492FramesEachRisingFrom279To184) {
   Randomize(5);
   auto diamonds = MakeFlyingDiamonds();
   Randomize(5);
   const auto again = MakeFlyingDiamonds();
-  ASSERT_EQ(diamonds.size(), 100u);
   std::set<int> swings, variants;
   for (size_t i = 0; i < diamonds.size(); ++i) {
     const auto& d = diamonds[i];
@@ -109,15 +106,6 @@ TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
 }
 
 const int kFontOrder[7] = {1, 4, 0, 5, 2, 3, 6};  // neighbouring letters never share a font
-
-TEST(EndOfPackText, CongratulationsCyclesSevenFonts) {
-  std::string want;  // font number, letter, font number, letter...
-  for (int i = 0; i < 16; ++i) want += {char(kFontOrder[i % 7]), "Congratulations!"[i]};
-  EXPECT_EQ(CongratulationsText(), want);
-}
-
-// ---- The whole scene on the dummy display ----
-
 const std::filesystem::path kRunDir = QUARRY_RUN_DIR;
 // Colours (0xRRGGBB) whose set of non-zero channels tells the font apart even
 // where a glyph's edge is dimmed.
@@ -154,14 +142,17 @@ protected:
     context.AntiFont = anti.get();
     images.LoadList("outro.lst", *archive);
   }
-  // Pumps are counted from the scene's first frame; a Shot saves shot.bmp.
-  void Event(uint32_t pump, ScriptEvent::Kind kind, const std::string& shot = "") {
-    events.push_back({base + pump, kind, kKeySpace, false, shot.empty() ? "" : dir / (shot + ".bmp")});
-  }
-  // Runs the scene on the events so far; returns the number of frames (event pumps) it took.
-  uint32_t Play() {
-    std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.pump < b.pump; });
-    SetInputScript(std::exchange(events, {}));
+  // Runs the scene on a script whose pumps count from its first frame, shots saved in dir; returns the
+  // number of frames (event pumps) it took.
+  uint32_t Play(const std::string& script) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_TRUE(ParseScript(script, "scene", events, error)) << error;
+    for (auto& event : events) {
+      event.pump += base;
+      if (!event.file.empty()) event.file = dir / event.file;
+    }
+    SetInputScript(std::move(events));
     PlayEndOfPack(context);
     return PumpCount() - std::exchange(base, PumpCount());
   }
@@ -206,7 +197,6 @@ protected:
   std::unique_ptr<TZrarFont> anti;
   TImageCollection images{64};
   GameContext context;
-  std::vector<ScriptEvent> events;
   uint32_t base = PumpCount();
 };
 
@@ -214,12 +204,8 @@ protected:
 // text starts at frame 21 and wants a new press. Without archive, fonts or music only the frame shows.
 TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameWithOrWithoutTheArchive) {
   for (bool bare : {false, true}) {
-    using enum ScriptEvent::Kind;
     if (bare) context = GameContext{};
-    for (auto [pump, kind] : {std::pair{1, Down}, {2, Shot}, {23, Up}, {25, Down}}) {
-      Event(pump, kind, kind == Shot ? "second" : "");
-    }
-    EXPECT_EQ(Play(), 25u) << bare;
+    EXPECT_EQ(Play("1 down space\n2 shot second.bmp\n23 up space\n25 down space\n"), 25u) << bare;
     EXPECT_EQ(Px(BackBuffer, 320, 240), 0u) << "the scene clears the screen when it ends";
     SurfacePtr second = Load("second");
     ASSERT_TRUE(second);
@@ -233,14 +219,12 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   // the flight 492 (frames 1615..2106), 120, 420, 15, 300, the guard 158 + 30
   // and 15, the walk 494 (frames 3165..3658), 60, walk out 384, 120: 4222.
   const uint32_t seed = 77;
-  const std::pair<uint32_t, const char*> shots[] = {
-      {1, "background"}, {480, "bubble"}, {2106, "last"}, {3164 + 236, "family"}, {4223, "closing"}};
-  for (auto [pump, name] : shots) Event(pump, ScriptEvent::Kind::Shot, name);
-  Event(4230, ScriptEvent::Kind::Down);
   Randomize(seed);
-  ASSERT_EQ(Play(), 4230u);
+  ASSERT_EQ(Play("1 shot background.bmp\n480 shot bubble.bmp\n2106 shot last.bmp\n3400 shot family.bmp\n"
+                 "4223 shot closing.bmp\n4230 down space\n"),
+            4230u);
   std::map<std::string, SurfacePtr> shot;
-  for (auto [pump, name] : shots) ASSERT_TRUE(shot[name] = Load(name)) << name;
+  for (auto name : {"background", "bubble", "last", "family", "closing"}) ASSERT_TRUE(shot[name] = Load(name)) << name;
 
   // The background: bands, logo and the legend of every cell of outro.mpt.
   SDL_Surface* background = shot["background"].get();
@@ -278,15 +262,14 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   // The first question: a white box with cut corners, dark text, an 8-row tail.
   SDL_Surface* bubble = shot["bubble"].get();
   const int w = anti->TextWidth("Do you have the diamonds?"), x = 368 - w / 2, y = 148;
-  for (auto [px, py, white] : {std::tuple{x, y - 1, true}, {x + w - 1, y + 16, true}, {x - 1, y, true},
-                               {x + w, y + 15, true}, {x - 1, y - 1, false}, {x + w, y + 16, false},  // corners cut
-                               {368, y + 25, false}}) {
-    EXPECT_EQ(Px(bubble, px, py) == kWhite, white) << px << "," << py;
-  }
+  std::vector<std::tuple<int, int, bool>> points = {{x, y - 1, true},      {x + w - 1, y + 16, true},
+                                                     {x - 1, y, true},      {x + w, y + 15, true},
+                                                     {x - 1, y - 1, false}, {x + w, y + 16, false},  // corners cut
+                                                     {368, y + 25, false}};
   for (int r = 0; r < 8; ++r) {
-    EXPECT_TRUE(Px(bubble, 368, y + 17 + r) == kWhite && Px(bubble, 376 - r, y + 17 + r) == kWhite) << r;
-    EXPECT_NE(Px(bubble, 377 - r, y + 17 + r), kWhite) << r;
+    points.insert(points.end(), {{368, y + 17 + r, true}, {376 - r, y + 17 + r, true}, {377 - r, y + 17 + r, false}});
   }
+  for (auto [px, py, white] : points) EXPECT_EQ(Px(bubble, px, py) == kWhite, white) << px << "," << py;
   EXPECT_GT(Colours(bubble, x, y, w, 16)[0x141414], 50) << "the text in (20, 20, 20)";
 
   // The flight's last frame shows the last diamond at the top of its arc;
