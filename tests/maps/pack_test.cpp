@@ -33,7 +33,7 @@ void WritePack(const std::string& path, const std::vector<std::pair<std::string,
   ASSERT_TRUE(writer.Done());
 }
 
-TEST(MapPack, NumberingGapsAndMissingFiles) {
+TEST(MapPack, NumberingGapsMissingFilesAndPadding) {
   EXPECT_EQ(std::vector<std::string>({MapMemberName(1), MapMemberName(100), MapMemberName(1000)}),
             std::vector<std::string>({"001.mpp", "100.mpp", "1000.mpp"}));
   TempDir dir;
@@ -64,10 +64,8 @@ TEST(MapPack, NumberingGapsAndMissingFiles) {
   EXPECT_FALSE(missing.Load(dir / "absent.qs"));
   EXPECT_EQ(std::make_tuple(missing.Count(), log.lines),
             std::make_tuple(0, std::vector<std::string>({"{MAP, TMaps.Load} Can't open map file! (" + dir / "absent.qs" + ")"})));
-}
 
-TEST(MapPack, EveryFormAndPaddingOfSmallAndBrokenRecords) {
-  TempDir dir;
+  // Every form; small and broken records padded with walls.
   TXMap source;
   source.PadTo(20, 12, '.');
   source.FileCells[0] = '*';
@@ -75,21 +73,20 @@ TEST(MapPack, EveryFormAndPaddingOfSmallAndBrokenRecords) {
   WritePack(dir / "p.qs", {{"001.mpp", TextMap(5, 3, '*', "small")}, {"002.mpp", {'n', 'o', 't'}},
                            {"003.mpp", TextMap(30, 14, '*', "big")}, {"004.mpp", WriteXMapBinary(source, false)},
                            {"005.mpp", WriteXMapBinary(source, true)}});
-  LogCapture log;
-  TMaps maps;
-  ASSERT_TRUE(maps.Load(dir / "p.qs"));
-  ASSERT_EQ(maps.Count(), 5);
+  TMaps five;
+  ASSERT_TRUE(five.Load(dir / "p.qs"));
+  ASSERT_EQ(five.Count(), 5);
   std::vector<uint16_t> small(240, '#');  // the 5 x 3 cells in the corner, walls around
   small[0] = '*';
   small[20] = small[40] = '.';
-  EXPECT_EQ(std::make_tuple(maps.Map(0).Width, maps.Map(0).Height, maps.Map(0).FileCells, maps.Map(0).WorkingCells.size()),
+  EXPECT_EQ(std::make_tuple(five.Map(0).Width, five.Map(0).Height, five.Map(0).FileCells, five.Map(0).WorkingCells.size()),
             std::make_tuple(20, 12, small, 240u));
   EXPECT_TRUE(log.Has("[MAP, TMaps.Load] Map 1 is smaller than 20 x 12 (5 x 3), padded with walls."));
-  EXPECT_EQ(maps.Map(1).Status, "Not an XMAP file!");  // the status is kept for the caller
-  EXPECT_EQ(maps.Map(1).FileCells, std::vector<uint16_t>(240, '#'));
-  EXPECT_EQ(std::make_tuple(maps.Map(2).Width, maps.Map(2).Height), std::make_tuple(30, 14));  // larger ones stay
+  EXPECT_EQ(five.Map(1).Status, "Not an XMAP file!");  // the status is kept for the caller
+  EXPECT_EQ(five.Map(1).FileCells, std::vector<uint16_t>(240, '#'));
+  EXPECT_EQ(std::make_tuple(five.Map(2).Width, five.Map(2).Height), std::make_tuple(30, 14));  // larger ones stay
   for (int i = 3; i < 5; ++i)
-    EXPECT_EQ(std::make_tuple(maps.Map(i).FileCells, maps.GetMapName(i)), std::make_tuple(source.FileCells, "binary"));
+    EXPECT_EQ(std::make_tuple(five.Map(i).FileCells, five.GetMapName(i)), std::make_tuple(source.FileCells, "binary"));
 }
 
 std::string Source(const std::vector<std::string>& rows, const std::string& header = "name: N\nauthor: A\n",
@@ -108,11 +105,12 @@ std::vector<std::string> GoodRows() {
   return rows;
 }
 
-// The problems of a source, as "line: message" joined by " / ".
-std::string Problems(const std::string& text) {
+// The problems of a map source (or of a pack description), as "line: message" joined by " / ".
+std::string Problems(const std::string& text, bool pack = false) {
   TMapSource map;
+  TPackSource info;
   std::vector<TSourceProblem> problems;
-  EXPECT_FALSE(ParseMapSource(text, map, problems));
+  EXPECT_FALSE(pack ? ParsePackSource(text, info, problems) : ParseMapSource(text, map, problems));
   std::string s;
   for (const TSourceProblem& p : problems) s += (s.empty() ? "" : " / ") + std::to_string(p.Line) + ": " + p.Message;
   return s;
@@ -133,15 +131,16 @@ TEST(MapSource, GoodMapWithSolutionAndComments) {
   EXPECT_EQ(std::make_tuple(map.Name, map.Author, map.Solution, map.RowLines.front()),
             std::make_tuple("The Map", "Me", "RR\nDD", 5));
   TXMap record = MapSourceToXMap(map);
-  EXPECT_EQ(std::make_tuple(record.Width, record.Height, record.MapName), std::make_tuple(20, 12, "The Map"));
-  EXPECT_EQ(std::make_tuple(record.FileCell(1, 1), record.FileCell(14, 1), record.FileCell(0, 11)),
-            std::make_tuple('*', '@', '%'));
+  EXPECT_EQ(std::make_tuple(record.Width, record.Height, record.MapName, record.FileCell(1, 1), record.FileCell(14, 1),
+                            record.FileCell(0, 11)),
+            std::make_tuple(20, 12, "The Map", '*', '@', '%'));
 }
 
 TEST(MapSource, EachProblemNamesItsLine) {
   std::vector<std::string> rows = GoodRows();
   rows[3].pop_back();
-  EXPECT_EQ(Problems(Source(rows)), "6: row is 19 characters wide, expected 20");
+  rows.resize(11);
+  EXPECT_EQ(Problems(Source(rows)), "13: expected 12 map rows, found 11 / 6: row is 19 characters wide, expected 20");
   EXPECT_EQ(Problems(Changed(4, 3, 'x')), "7: unknown element character 'x' in column 4");
   EXPECT_EQ(Problems(Changed(4, 3, '\t')), "7: unknown element character byte 0x09 in column 4");
   EXPECT_EQ(Problems(Changed(5, 19, ' ')), "8: the border must be '#' or '%', found ' ' in column 20");
@@ -149,11 +148,7 @@ TEST(MapSource, EachProblemNamesItsLine) {
   EXPECT_EQ(Problems(Changed(6, 5, '*')), "9: a second player start '*' in column 6 (the first is on line 4)");
   EXPECT_EQ(Problems(Changed(1, 1, ' ')), "14: the map has no player start '*'");
   EXPECT_EQ(Problems(Changed(10, 18, ' ')), "14: the map has no exit '!'");
-  rows = GoodRows();
-  rows.push_back(rows.back());
-  EXPECT_EQ(Problems(Source(rows)), "15: more than 12 map rows");
-  rows.resize(11);
-  EXPECT_EQ(Problems(Source(rows)), "13: expected 12 map rows, found 11");
+  EXPECT_EQ(Problems(Source(GoodRows()) + std::string(20, '%')), "15: more than 12 map rows");
 
   EXPECT_EQ(Problems(Source(GoodRows(), "author: A\n")), "13: missing 'name:' line");
   EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nname: M\nauthor: A\n")), "2: duplicate 'name:' line");
@@ -166,10 +161,7 @@ TEST(PackInfo, DescriptionSourceAndWrittenBytes) {
   std::vector<TSourceProblem> problems;
   ASSERT_TRUE(ParsePackSource("title: Big One\r\n; note\nauthor: Me\n", pack, problems));
   EXPECT_EQ(std::make_tuple(pack.Title, pack.Author), std::make_tuple("Big One", "Me"));
-  EXPECT_FALSE(ParsePackSource("title: X\nsome text\n", pack, problems));
-  ASSERT_EQ(problems.size(), 2u);
-  EXPECT_EQ(problems[0].Line, 2);
-  EXPECT_EQ(problems[1].Message, "missing 'author:' line");
+  EXPECT_EQ(Problems("title: X\nsome text\n", true), "2: expected 'title:' or 'author:' / 2: missing 'author:' line");
 
   std::string text = WritePackInfo("T", "A", 3);
   EXPECT_EQ(text, "Quarrystar level pack\r\nT\r\nA\r\n\r\n\r\n0\r\n1\r\n2\r\n!END\r\n");
@@ -201,8 +193,7 @@ Output RunTool(const std::string& program, const std::string& arguments) {
   return result;
 }
 
-// Build a pack from sources, read it back through the game's loaders; every
-// validation error names file and line and writes nothing.
+// A pack built from sources, read back through the game's loaders, quarry-pack --list and madtool.
 TEST(QuarryPack, BuildsAPackTheLoadersAndMadtoolReadBack) {
   TempDir dir;
   std::string pack = dir / "sample.qs";
@@ -227,8 +218,8 @@ TEST(QuarryPack, BuildsAPackTheLoadersAndMadtoolReadBack) {
   EXPECT_EQ(std::string(info.begin(), info.end()),
             "Quarrystar level pack\r\nTest Quarry\r\nQuarrystar tests\r\n\r\n\r\n0\r\n1\r\n!END\r\n");
   std::vector<uint8_t> first = archive.OpenPointer("001.mpp");
-  ASSERT_GE(first.size(), 6u);
-  EXPECT_EQ(std::string(first.begin(), first.begin() + 6), std::string("MAPB\x14\x0C"));
+  first.resize(6);  // a shorter member compares with its zero padding
+  EXPECT_EQ(std::string(first.begin(), first.end()), std::string("MAPB\x14\x0C"));
 
   Output listed = RunTool(QUARRY_PACK_EXE, "--list " + pack);
   EXPECT_EQ(listed.exitCode, 0);
@@ -238,8 +229,6 @@ TEST(QuarryPack, BuildsAPackTheLoadersAndMadtoolReadBack) {
   Output shown = RunTool(MADTOOL_EXE, "map " + pack + " 2");
   EXPECT_EQ(shown.exitCode, 0);
   EXPECT_NE(shown.text.find("\"name\":\"Second\", \"author\":\"Tester Two\""), std::string::npos) << shown.text;
-  EXPECT_NE(shown.text.find("\"cells\":[[37,37,37,37,37,37,37,37,37,37,37,37,37,37,37,37,37,37,37,37],[37,42,32"),
-            std::string::npos) << shown.text;
   EXPECT_EQ(RunTool(MADTOOL_EXE, "map " + pack + " 3").exitCode, 2);
   EXPECT_EQ(RunTool(MADTOOL_EXE, "map " + pack + " x").exitCode, 2);
 }
@@ -247,10 +236,7 @@ TEST(QuarryPack, BuildsAPackTheLoadersAndMadtoolReadBack) {
 TEST(QuarryPack, EveryProblemIsReportedAndNothingIsWritten) {
   TempDir dir;
   fs::path source = dir.Path() / "src";
-  fs::create_directories(source);
-  for (const char* name : {"pack.txt", "01-first.map", "02-second.map"})
-    fs::copy_file(fs::path(SAMPLE_PACK_DIR) / name, source / name);
-  // Break map 2 in two ways and the pack description in one.
+  fs::copy(SAMPLE_PACK_DIR, source);
   std::string second = ReadFileBytes(source / "02-second.map");
   second.replace(second.find("$"), 1, "Q");
   second.replace(second.find("!"), 1, " ");
