@@ -117,7 +117,7 @@ TEST(Tunnels, BlockedFarEndRefusesEntry) {
       {"to the right edge", Open({{0, ""}, {4, "               *>>>>"}}), "R", {}, std::nullopt, PlayerAction::None},
       {"to the left edge", Open({{0, ""}, {5, "<<<*"}}), "L", {}, std::nullopt, PlayerAction::None}};
   for (char blocker : {'#', '@', '!', '&'}) {
-    rules.push_back({"blocked", {"", "", "", std::string(" *>>") + blocker + " ", "    %", "", "", "", "", "         $"},
+    rules.push_back({"blocked", {"", "", "", std::string(" *>>") + blocker, "    %", "", "", "", "", "         $"},
                      "R", {}, {}, PlayerAction::None});
   }
   CheckRules(rules);

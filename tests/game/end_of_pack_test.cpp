@@ -38,8 +38,7 @@ TEST(EndOfPackFlight, HundredSeededDiamondsFlyFor492FramesEachRisingFrom279To184
     swings.insert(d.S);
     variants.insert(d.Variant);
   }
-  EXPECT_EQ(variants.size(), 4u);
-  EXPECT_GT(swings.size(), 40u);  // 100 draws over 100 values
+  EXPECT_TRUE(variants.size() == 4 && swings.size() > 40) << "100 draws over 100 values";
   std::vector<std::vector<int>> heights;  // per frame, the heights drawn
   size_t draws = 0;
   for (bool flying = true; flying && heights.size() < 1000;) {
@@ -50,8 +49,8 @@ TEST(EndOfPackFlight, HundredSeededDiamondsFlyFor492FramesEachRisingFrom279To184
   EXPECT_EQ(draws, 100u * 96);
   EXPECT_EQ(heights[0], std::vector<int>{279});
   EXPECT_EQ(heights[4], (std::vector<int>{275, 279})) << "the second starts on the fifth frame";
-  EXPECT_TRUE(heights[95].size() == 24 && heights[95].front() == 184);
-  EXPECT_EQ(heights[96].size(), 24u) << "the first has landed, the 25th starts";
+  EXPECT_TRUE(heights[95].size() == 24 && heights[95].front() == 184 && heights[96].size() == 24)
+      << "the first has landed, the 25th starts";
   EXPECT_EQ(heights.back(), std::vector<int>{184});
 }
 
@@ -84,9 +83,8 @@ TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
     walking = StepFamily(walkers, [&](const TWalker& w) {
       size_t i = static_cast<size_t>(&w - walkers.data());
       ++steps[i];
-      if (w.X == 256 || w.X == 320) {  // top and foot of the slope
-        EXPECT_EQ(w.Y, floorY(i) - (w.X == 256 ? 64 : 0)) << "walker " << i << " at " << w.X;
-      }
+      // At the top and the foot of the slope.
+      EXPECT_TRUE((w.X != 256 && w.X != 320) || w.Y == floorY(i) - (w.X == 256 ? 64 : 0)) << i << " at " << w.X;
       last[i] = w;
     });
   }
@@ -260,7 +258,6 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   EXPECT_GE(figures, 3);
 
   // The first question: a white box with cut corners, dark text, an 8-row tail.
-  SDL_Surface* bubble = shot["bubble"].get();
   const int w = anti->TextWidth("Do you have the diamonds?"), x = 368 - w / 2, y = 148;
   std::vector<std::tuple<int, int, bool>> points = {{x, y - 1, true},      {x + w - 1, y + 16, true},
                                                      {x - 1, y, true},      {x + w, y + 15, true},
@@ -269,8 +266,8 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   for (int r = 0; r < 8; ++r) {
     points.insert(points.end(), {{368, y + 17 + r, true}, {376 - r, y + 17 + r, true}, {377 - r, y + 17 + r, false}});
   }
-  for (auto [px, py, white] : points) EXPECT_EQ(Px(bubble, px, py) == kWhite, white) << px << "," << py;
-  EXPECT_GT(Colours(bubble, x, y, w, 16)[0x141414], 50) << "the text in (20, 20, 20)";
+  for (auto [px, py, white] : points) EXPECT_EQ(Px(shot["bubble"].get(), px, py) == kWhite, white) << px << "," << py;
+  EXPECT_GT(Colours(shot["bubble"].get(), x, y, w, 16)[0x141414], 50) << "the text in (20, 20, 20)";
 
   // The flight's last frame shows the last diamond at the top of its arc;
   // frame 236 of the walk has the mother 472 pixels on, past the slope.
@@ -281,10 +278,9 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
 
   // The closing text: each letter of the first line in its own font, the
   // other lines yellow (font 5) and light blue (font 0).
-  SDL_Surface* closing = shot["closing"].get();
   auto patterns = [&](int x0, int w, int row, int h) {
     std::set<int> found;
-    for (auto [c, n] : Colours(closing, x0, row, w, h)) found.insert(c ? ChannelPattern(c) : -1);
+    for (auto [c, n] : Colours(shot["closing"].get(), x0, row, w, h)) found.insert(c ? ChannelPattern(c) : -1);
     found.erase(-1);
     return found;
   };
