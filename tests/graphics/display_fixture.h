@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdlib>
-#include <random>
 
 #include "graphics/zr_sdl.h"
 #include "graphics_test_util.h"
@@ -31,18 +30,5 @@ protected:
   TempDir dir_;
   std::unique_ptr<TMad> mad_;
 };
-
-// Every truncation plus 300 seeded 1-4 byte corruptions, half in the header.
-inline std::vector<Bytes> DamagedCopies(const Bytes& good) {
-  std::vector<Bytes> out;
-  for (size_t n = 0; n < good.size(); n += (n < 64 ? 1 : 7)) out.emplace_back(good.begin(), good.begin() + long(n));
-  std::mt19937 rng(20261207);
-  for (int i = 0; i < 300; ++i) {
-    Bytes& b = out.emplace_back(good);
-    for (int h = 1 + int(rng() % 4); h > 0; --h)
-      b[(rng() % 2) ? rng() % std::min<size_t>(b.size(), 12) : rng() % b.size()] = uint8_t(rng());
-  }
-  return out;
-}
 
 }  // namespace quarry::test
