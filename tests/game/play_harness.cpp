@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -28,19 +29,16 @@
 using namespace quarry;
 
 int main(int argc, char** argv) {
-  std::string mapFile, packFile, dataDir, scriptFile;
-  int mapNumber = 1;
-  uint32_t seed = 0;
+  std::map<std::string, std::string> options = {{"--map", "1"}};
+  std::string mapFile;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool valued = i + 1 < argc;
-    if (arg == "--seed" && valued) seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    else if (arg == "--script" && valued) scriptFile = argv[++i];
-    else if (arg == "--pack" && valued) packFile = argv[++i];
-    else if (arg == "--map" && valued) mapNumber = std::atoi(argv[++i]);
-    else if (arg == "--data" && valued) dataDir = argv[++i];
+    const std::string arg = argv[i];
+    if (arg.starts_with("--") && i + 1 < argc) options[arg] = argv[++i];
     else mapFile = arg;
   }
+  const std::string packFile = options["--pack"], dataDir = options["--data"], scriptFile = options["--script"];
+  int mapNumber = std::atoi(options["--map"].c_str());
+  const auto seed = static_cast<uint32_t>(std::strtoul(options["--seed"].c_str(), nullptr, 10));
   auto fail = [](const std::string& message) { return std::cerr << "play_harness: " << message << "\n", 2; };
   TMaps maps;
   if (!packFile.empty()) {
@@ -84,10 +82,9 @@ int main(int argc, char** argv) {
     } else {
       archive = std::make_unique<TMad>(dataDir + "/quarry.mad");
       images.LoadList("blocks.lst", *archive);
-      static const uint8_t kColours[7][3] = {{64, 192, 255}, {255, 192, 64}, {64, 255, 192}, {255, 64, 192},
-                                             {255, 64, 64},  {255, 255, 64}, {64, 255, 64}};
       for (int i = 0; i < 7; ++i) {
-        fonts.push_back(std::make_unique<TBMPFont>("font", *archive, kColours[i][0], kColours[i][1], kColours[i][2]));
+        // Any colours do: the runs compare with each other, not with the game.
+        fonts.push_back(std::make_unique<TBMPFont>("font", *archive, 255, uint8_t(64 + 32 * i), uint8_t(255 - 32 * i)));
         fonts.back()->SetColorKey(0, 0, 0);
         context.ColorFonts[static_cast<size_t>(i)] = fonts.back().get();
       }
