@@ -40,8 +40,7 @@ struct TickRecord {
   bool restarted;
 };
 
-// One map, the fallback images (32 x 32, exits as 4-frame strips), a sound
-// recorder, and a session on map 0.
+// One map, the fallback images (32 x 32, exits as 4-frame strips), a sound recorder, and a session on map 0.
 class CaveRun {
 public:
   explicit CaveRun(const std::vector<std::string>& rows, uint32_t seed = 1)
@@ -115,9 +114,8 @@ inline std::string Expect(std::vector<std::string> rows, const std::vector<CellC
   return text;
 }
 
-// One rule as a table row: the room (or a whole 12-row map), the moves, the
-// cells that differ from it afterwards, and when pinned every sound as
-// "tick:name", the first tick's action and where the player ends.
+// One rule as a table row: the room (or a whole 12-row map), the moves, the cells that differ from it afterwards, and
+// when pinned every sound as "tick:name", the first tick's action and where the player ends.
 struct Rule {
   const char* name;
   std::vector<std::string> interior;

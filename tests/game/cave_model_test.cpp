@@ -99,8 +99,7 @@ TEST_F(Activation, EmptyPackBadNumbersPlayerScanAndDamagedRecords) {
   maps.Append(MapFromRows(Room({" $"})));
   LogCapture log;
   cave.SetActive(4);
-  EXPECT_EQ(cave.ActiveMap(), 0);
-  EXPECT_TRUE(log.Has("[MAP, TMaps.SetActive] Invalid map number! (4)") &&
+  EXPECT_TRUE(cave.ActiveMap() == 0 && log.Has("[MAP, TMaps.SetActive] Invalid map number! (4)") &&
               log.Has("[MAP, TMaps.SetActive] Using 0 instead..."));
   cave.FindPlayer();
   EXPECT_EQ(PlayerAt(cave), std::pair(3, 3));
@@ -122,8 +121,8 @@ TEST_F(Activation, EmptyPackBadNumbersPlayerScanAndDamagedRecords) {
   cut->FileCells.resize(7);
   maps.Append(std::move(cut));
   cave.SetActive(3);
-  EXPECT_TRUE(cave.CurrentMap->Width == 20 && cave.CurrentMap->Height == 12);
-  EXPECT_TRUE(cave.GetCell(3, 0) == '@' && cave.GetCell(10, 5) == '#' && cave.CountDiamonds() == 1);
+  EXPECT_TRUE(cave.CurrentMap->Width == 20 && cave.CurrentMap->Height == 12 && cave.GetCell(3, 0) == '@' &&
+              cave.GetCell(10, 5) == '#' && cave.CountDiamonds() == 1);
   cave.SetActive(4);
   EXPECT_TRUE(cave.GetCell(19, 11) == '#' && cave.CountDiamonds() == 0);
 }

@@ -1,5 +1,4 @@
-// Every rule of the cave tick as a tiny map, a solution, the final grid and
-// the sounds each tick asked for.
+// Every rule of the cave tick as a tiny map, a solution, the final grid and the sounds each tick asked for.
 #include "cave_fixture.h"
 
 namespace quarry::test {

@@ -105,8 +105,7 @@ TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
 
 const int kFontOrder[7] = {1, 4, 0, 5, 2, 3, 6};  // neighbouring letters never share a font
 const std::filesystem::path kRunDir = QUARRY_RUN_DIR;
-// Colours (0xRRGGBB) whose set of non-zero channels tells the font apart even
-// where a glyph's edge is dimmed.
+// Colours (0xRRGGBB) whose set of non-zero channels tells the font apart even where a glyph's edge is dimmed.
 constexpr uint32_t kFontColours[7] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF00FF, 0x00FFFF, 0xFFFF00, 0xFFFFFF};
 constexpr uint32_t kWhite = 0xFFFFFF;
 int ChannelPattern(uint32_t c) { return (c & 0xFF0000 ? 4 : 0) | (c & 0xFF00 ? 2 : 0) | (c & 0xFF ? 1 : 0); }
@@ -213,9 +212,8 @@ TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameWithOrWi
 }
 
 TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
-  // Frames of the script: walk in 384, pauses 30 and 60, the dialogue 1140,
-  // the flight 492 (frames 1615..2106), 120, 420, 15, 300, the guard 158 + 30
-  // and 15, the walk 494 (frames 3165..3658), 60, walk out 384, 120: 4222.
+  // Frames of the script: walk in 384, pauses 30 and 60, the dialogue 1140, the flight 492 (frames 1615..2106), 120,
+  // 420, 15, 300, the guard 158 + 30 and 15, the walk 494 (frames 3165..3658), 60, walk out 384, 120: 4222.
   const uint32_t seed = 77;
   Randomize(seed);
   ASSERT_EQ(Play("1 shot background.bmp\n480 shot bubble.bmp\n2106 shot last.bmp\n3400 shot family.bmp\n"

@@ -1,6 +1,5 @@
-// The drawn game and quarry-replay agree: the game, driven through the real
-// event pump by the script quarry-replay writes, completes the map on the
-// tick quarry-replay names, and two runs with one seed draw the same frames.
+// The drawn game and quarry-replay agree: the game, driven through the real event pump by the script quarry-replay
+// writes, completes the map on the tick quarry-replay names, and two runs with one seed draw the same frames.
 #include <sys/wait.h>
 
 #include <cstdlib>

@@ -1,6 +1,5 @@
-// Plays one map in the drawn game on the dummy video driver with the real
-// frame services, a virtual clock and scripted input, and prints the outcome
-// in quarry-replay's words. Without --data it draws the plain stand-ins.
+// Plays one map in the drawn game on the dummy video driver with the real frame services, a virtual clock and scripted
+// input, and prints the outcome in quarry-replay's words. Without --data it draws the plain stand-ins.
 //   play_harness (MAPFILE | --pack PACK.qs --map N) [--data DIR] [--seed N] [--script FILE]
 #include <cstdlib>
 #include <fstream>

@@ -76,9 +76,8 @@ TEST(Exits, LastDiamondOpensTheExitWhoseStartFrameDecidesTheOpeningTick) {
   run.Play("R");
   EXPECT_TRUE(run.cave.GetCell(6, 2) == kExitOpening1 && !run.cave.Sprite(6, 2)->Looping);
 
-  // Fallback images: "!" and "!1" are 4-frame strips held 3 draws a frame.
-  // Start frames 0 and 1 finish "!" by tick 2, frames 2 and 3 by tick 3; "!1"
-  // then needs two more ticks. A solution must wait for the slowest.
+  // Fallback images: "!" and "!1" are 4-frame strips held 3 draws a frame. Start frames 0 and 1 finish "!" by tick 2,
+  // frames 2 and 3 by tick 3; "!1" then needs two more ticks. A solution must wait for the slowest.
   std::set<uint32_t> openTicks;
   std::set<bool> early;
   for (uint32_t seed = 0; seed < 64; ++seed) {

@@ -83,8 +83,7 @@ TEST_F(ReplayTool, XMapFileAndPackGiveTheSameAnswer) {
   for (const char* args : {"test.qs 3 solution.txt", "test.qs 0 solution.txt"}) EXPECT_EQ(Run(args).code, 2) << args;
 }
 
-// Sand everywhere (a text map ignores blank lines); the boulder falls onto
-// the bottom row and stays inside the grid.
+// Sand everywhere (a text map ignores blank lines); the boulder falls onto the bottom row and stays inside the grid.
 TEST_F(ReplayTool, UnframedMapPlaysWithTheEdgeAsAWall) {
   std::string rows = "*$!" + std::string(17, '.') + "\n";
   for (int y = 1; y < 12; ++y) {

@@ -19,8 +19,7 @@ TEST(Solution, ParsingMovesCommentsAndErrors) {
   EXPECT_EQ(ParseSolution("# nothing\n").Error, "");
 }
 
-// The exits' random start frames move the opening by a tick; every shipped
-// solution must wait for the slowest.
+// The exits' random start frames move the opening by a tick; every shipped solution must wait for the slowest.
 TEST(LevelSolutions, EveryShippedSolutionCompletesUnderEverySeed) {
   namespace fs = std::filesystem;
   fs::path levels = fs::path(QUARRY_SOURCE_DIR) / "data" / "levels";
