@@ -27,7 +27,6 @@ inline std::unique_ptr<TXMap> MapFromRows(const std::vector<std::string>& rows, 
   map->Width = static_cast<uint8_t>(width);
   map->Height = static_cast<uint8_t>(height);
   map->FileCells.assign(static_cast<size_t>(width * height), ' ');
-  map->WorkingCells.assign(map->FileCells.size(), 0);
   map->Loaded = true;
   for (size_t y = 0; y < size_t(height) && y < rows.size(); ++y) {
     std::copy_n(rows[y].begin(), std::min(rows[y].size(), size_t(width)), map->FileCells.begin() + long(y * width));

@@ -206,7 +206,7 @@ TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameWithOrWi
     EXPECT_EQ(Px(BackBuffer, 320, 240), 0u) << "the scene clears the screen when it ends";
     SurfacePtr second = Load("second");
     ASSERT_TRUE(second);
-    EXPECT_EQ(Px(second.get(), 100, 47), kWhite);
+    EXPECT_EQ(Px(second.get(), 100, 47), kWhite) << "the frame shows either way";
     EXPECT_EQ(Px(second.get(), 16, 64) == 0, bare) << "the wall needs the archive";
   }
 }
@@ -229,11 +229,10 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
     for (int x : {0, 320, 639}) EXPECT_EQ(Px(background, x, row), level * 0x010101u) << row;
   }
   SurfacePtr logo = LoadImage("logolite.bmp", *archive);
-  ASSERT_TRUE(logo);
-  EXPECT_EQ(Px(background, 192 + logo->w / 2, 8 + logo->h / 2), Px(logo.get(), logo->w / 2, logo->h / 2));
   TXMap map;
   map.LoadFromMad("outro.mpt", *archive);
-  ASSERT_TRUE(map.Width >= 20 && map.Height >= 12);
+  ASSERT_TRUE(logo && map.Width >= 20 && map.Height >= 12);
+  EXPECT_EQ(Px(background, 192 + logo->w / 2, 8 + logo->h / 2), Px(logo.get(), logo->w / 2, logo->h / 2));
   // {cell, image, offset, a figure}: a figure is checked within its own cell,
   // as cells drawn later (right and below) may cover its overhang.
   const std::map<char, std::tuple<const char*, int, int, bool>> legend = {
