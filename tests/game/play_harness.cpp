@@ -13,7 +13,6 @@
 #include "app/frame.h"
 #include "app/script.h"
 #include "archive/mad.h"
-#include "graphics/bmp_font.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/random.h"
@@ -75,18 +74,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<TMad> archive;
     TImageCollection images(32);
     GameContext context;
-    std::vector<std::unique_ptr<TBMPFont>> fonts;
     if (dataDir.empty()) {
       AddPlainImages(images);
     } else {
       archive = std::make_unique<TMad>(dataDir + "/quarry.mad");
+      // The images and their strips decide the random numbers; the text, drawn or not, does not.
       images.LoadList("blocks.lst", *archive);
-      for (int i = 0; i < 7; ++i) {
-        // Any colours do: the runs compare with each other, not with the game.
-        fonts.push_back(std::make_unique<TBMPFont>("font", *archive, 255, uint8_t(64 + 32 * i), uint8_t(255 - 32 * i)));
-        fonts.back()->SetColorKey(0, 0, 0);
-        context.ColorFonts[static_cast<size_t>(i)] = fonts.back().get();
-      }
       context.MainArchive = archive.get();
     }
     BuildVariantTable([&](const std::string& name) { return images.Find(name) != nullptr; });
