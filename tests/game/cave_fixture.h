@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/keys.h"
@@ -97,14 +98,11 @@ inline std::vector<std::string> Open(std::initializer_list<std::pair<int, std::s
 
 inline std::pair<int, int> PlayerAt(const TCave& cave) { return {cave.PlayerX, cave.PlayerY}; }
 
-struct CellCode {
-  int x, y;
-  uint16_t code;
-};
+using CellCode = std::tuple<int, int, uint16_t>;  // x, y and a run-time code
 
 // The dump of the rows with some cells replaced by run-time codes (all below 256).
 inline std::string Expect(std::vector<std::string> rows, const std::vector<CellCode>& changes = {}) {
-  for (const auto& change : changes) rows[change.y][change.x] = static_cast<char>(change.code);
+  for (auto [x, y, code] : changes) rows[y][x] = static_cast<char>(code);
   std::string text;
   for (const auto& row : rows) {
     for (uint8_t c : row) text += c >= 32 && c <= 126 ? std::string(1, char(c)) : "{" + std::to_string(c) + "}";

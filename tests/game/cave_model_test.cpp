@@ -9,14 +9,8 @@ namespace {
 
 // The frame before each draw, one digit a draw, and " done" once finished.
 TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
-  struct Case {
-    uint16_t width;  // 0: no image at all
-    uint8_t options;
-    int delay, pause, draws;
-    bool hidden;
-    std::string trace;
-  };
-  const Case cases[] = {
+  // {width (0: no image at all), options, delay, loop pause, draws, hidden, trace}
+  const std::tuple<uint16_t, uint8_t, int, int, int, bool, std::string> cases[] = {
       {96, TSprite::kLooping, 2, 0, 10, false, "0001112220"},  // each frame held delay + 1 draws
       {64, TSprite::kLooping, 0, 2, 6, false, "011101"},       // the last frame held loop pause more
       {64, 0, 2, 0, 5, false, "00011"},
@@ -26,15 +20,15 @@ TEST(Sprite, FrameTimingLoopPauseFinishingAndStillSprites) {
       {128, TSprite::kLooping | TSprite::kFrozen, 0, 0, 6, false, "000000"},
       {128, TSprite::kLooping, 0, 0, 6, true, "000000"},
   };
-  for (const auto& c : cases) {
-    TImageInfo image{"strip", c.width, 32};
-    TSprite sprite(0, 0, 32, c.options, c.width ? &image : nullptr);
-    sprite.FrameDelay = c.delay;
-    sprite.LoopPause = c.pause;
-    sprite.Hidden = c.hidden;
+  for (const auto& [width, options, delay, pause, draws, hidden, want] : cases) {
+    TImageInfo image{"strip", width, 32};
+    TSprite sprite(0, 0, 32, options, width ? &image : nullptr);
+    sprite.FrameDelay = delay;
+    sprite.LoopPause = pause;
+    sprite.Hidden = hidden;
     std::string trace;
-    for (int i = 0; i < c.draws; ++i, sprite.Step(1)) trace += char('0' + sprite.Frame);
-    EXPECT_EQ(trace + (sprite.Finished ? " done" : ""), c.trace);
+    for (int i = 0; i < draws; ++i, sprite.Step(1)) trace += char('0' + sprite.Frame);
+    EXPECT_EQ(trace + (sprite.Finished ? " done" : ""), want);
   }
   // Many draws at once step exactly like single draws.
   TImageInfo image{"strip", 160, 32};
