@@ -126,9 +126,7 @@ TEST_F(Activation, DumpAndRestartFromTheFileLayer) {
   auto room = Room({" *", " @", "  &"});
   maps.Append(MapFromRows(room));
   cave.SetActive(0);
-  cave.SetCell(1, 1, 31);
-  cave.SetCell(2, 1, 200);
-  cave.SetCell(3, 1, 127);
+  for (auto [x, code] : {std::pair{1, 31}, {2, 200}, {3, 127}}) cave.SetCell(x, 1, uint16_t(code));
   cave.SetCell(2, 2, ' ');
   cave.ExplodeCell(3, 3);
   cave.CellState[4][4] = 9;

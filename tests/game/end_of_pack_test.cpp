@@ -123,7 +123,6 @@ protected:
     UseVirtualClock(true);
     ASSERT_TRUE(OpenTestDisplay());
     SetFrameRate(60);
-    ClearKeys();
     archive = std::make_unique<TMad>((kRunDir / "quarry.mad").string());
     for (int i = 0; i < 7; ++i) {
       const uint32_t c = kFontColours[i];
