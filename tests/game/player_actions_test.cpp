@@ -112,8 +112,7 @@ TEST(Exits, ExplosionsOverExitsAndDiamonds) {
 TEST(Exits, MapWithoutDiamondsOpensAtOnceAndCompletionStopsTheRun) {
   CaveRun run(Room({" *  !"}));
   run.Play("");
-  EXPECT_EQ(run.cave.GetCell(5, 1), kExitOpening1);
-  EXPECT_EQ(run.setupSounds, (std::vector<std::string>{"ExitOpen"}));
+  EXPECT_TRUE(run.cave.GetCell(5, 1) == kExitOpening1 && run.setupSounds == Events{"ExitOpen"});
   auto result = run.Play("...RRR");
   EXPECT_TRUE(result.Completed && result.Ticks == 6u);
   result = run.Play(".....RRRRRRRR");
