@@ -104,6 +104,13 @@ TEST(EndOfPackMove, PositionsReachTheEndWithoutWrappingAndTruncateTowardsZero) {
 }
 
 const int kFontOrder[7] = {1, 4, 0, 5, 2, 3, 6};  // neighbouring letters never share a font
+
+TEST(EndOfPackText, CongratulationsCyclesSevenFonts) {
+  std::string want;  // font number, letter, font number, letter...
+  for (int i = 0; i < 16; ++i) want += {char(kFontOrder[i % 7]), "Congratulations!"[i]};
+  EXPECT_EQ(CongratulationsText(), want);
+}
+
 const std::filesystem::path kRunDir = QUARRY_RUN_DIR;
 // Colours (0xRRGGBB) whose set of non-zero channels tells the font apart even where a glyph's edge is dimmed.
 constexpr uint32_t kFontColours[7] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF00FF, 0x00FFFF, 0xFFFF00, 0xFFFFFF};
