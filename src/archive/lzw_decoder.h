@@ -107,7 +107,7 @@ public:
     const uint32_t copied = n - (newest ? 1 : 0);
     const uint8_t last = from[newest ? 0 : n - 1];
     if (copied <= 8) {
-      std::memcpy(dst, from, 8);
+      std::memmove(dst, from, 8);  // the newest string's source overlaps dst
     } else {
       CopyWithSlack(dst, from, copied);
     }
