@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   }
   UseVirtualClock(options.virtualClock);
   SetWindowedOnly(options.windowed);
+  SetWindowScale(options.scale);
 
   StartLogger(ExecutablePath(argv[0]));
   RegisterShutdown(StopLogger);

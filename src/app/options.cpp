@@ -26,6 +26,14 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         return false;
       }
       options.seed = static_cast<uint32_t>(std::stoull(text));
+    } else if (arg == "--scale") {
+      std::string text;
+      if (!value(text)) return false;
+      if (text.size() != 1 || text[0] < '1' || text[0] > '4') {
+        error = "--scale needs a whole number from 1 to 4, got '" + text + "'";
+        return false;
+      }
+      options.scale = text[0] - '0';
     } else if (arg == "--script") {
       if (!value(options.script)) return false;
     } else if (arg == "--help" || arg == "-h") {
@@ -45,6 +53,8 @@ std::string UsageText() {
          "Plays Quarrystar with the archives and level packs of the working directory.\n"
          "\n"
          "  --windowed        play in a window instead of full screen\n"
+         "  --scale N         show the window N times as large (1 to 4; default: the\n"
+         "                    largest that fits the desktop when --windowed)\n"
          "  --virtual-clock   frame waits advance a virtual clock instead of sleeping\n"
          "  --seed N          seed of the game's random choices (default: the tick count)\n"
          "  --script FILE     deliver scripted input events (see the README)\n"
@@ -53,6 +63,12 @@ std::string UsageText() {
          "\n"
          "Exit codes: 0 normal end, 1 the display failed to start, 2 the window was closed,\n"
          "3 missing or bad data (an archive, a member, a list header, a bad script).\n";
+}
+
+int WindowScaleFor(int desktopWidth, int desktopHeight) {
+  int scale = 1;
+  while (scale < 4 && 640 * (scale + 1) <= desktopWidth && 480 * (scale + 1) <= desktopHeight) ++scale;
+  return scale;
 }
 
 }  // namespace quarry

@@ -12,6 +12,8 @@ struct Options {
   bool virtualClock = false;
   std::optional<uint32_t> seed;
   std::string script;
+  // Window size as a whole multiple of 640 x 480; 0 lets the display pick.
+  int scale = 0;
   bool help = false;
   bool version = false;
 };
@@ -19,6 +21,10 @@ struct Options {
 // False with a message for an unknown option or a missing/bad value.
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 std::string UsageText();
+
+// The largest whole scale (1 to 4) at which a 640 x 480 window fits a desktop
+// of the given size; 1 when the size is unknown (0).
+int WindowScaleFor(int desktopWidth, int desktopHeight);
 
 constexpr const char* kVersionLine = "Quarrystar V1.01 Build 0002";
 

@@ -2,8 +2,11 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 
+#include "app/options.h"
 #include "core/log.h"
 #include "core/program.h"
 #include "graphics/zr_sdl.h"
@@ -12,7 +15,20 @@ namespace quarry {
 
 namespace {
 bool g_windowedOnly = false;
+int g_windowScale = 0;
 std::function<bool()> g_freeAudio;
+
+// The compatibility layer reads its scaling variable when the mode is set; a
+// value the player set in the environment wins over the automatic choice.
+void ApplyWindowScale() {
+  int scale = g_windowScale;
+  if (scale == 0) {
+    if (!g_windowedOnly || std::getenv("SDL12COMPAT_WINDOW_SCALING")) return;
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    scale = info ? WindowScaleFor(info->current_w, info->current_h) : 1;
+  }
+  setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 1);
+}
 
 [[noreturn]] void VideoFailed(const std::string& message) {
   LogError(message, "ZR_SDL, Initialize");
@@ -22,10 +38,12 @@ std::function<bool()> g_freeAudio;
 }  // namespace
 
 void SetWindowedOnly(bool on) { g_windowedOnly = on; }
+void SetWindowScale(int scale) { g_windowScale = scale; }
 void SetAudioRelease(std::function<bool()> release) { g_freeAudio = std::move(release); }
 
 void Initialize(uint16_t width, uint16_t height, uint16_t bpp, uint32_t flags) {
   if (SDL_Init(SDL_INIT_VIDEO) == -1) VideoFailed(std::string("Could not initialize SDL : ") + SDL_GetError());
+  ApplyWindowScale();
   ScreenSurface = SDL_SetVideoMode(width, height, bpp, flags);
   if (!ScreenSurface)
     VideoFailed("Couldn't set " + std::to_string(width) + "x" + std::to_string(height) + "x" +

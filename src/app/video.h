@@ -15,6 +15,10 @@ void OpenVideo(uint16_t width, uint16_t height, uint16_t bpp);
 
 // --windowed: stay in the window instead of re-opening full screen.
 void SetWindowedOnly(bool on);
+// --scale: the window's size as a multiple of the display (0: the largest
+// that fits the desktop when windowed). The SDL 1.2 layer scales the window
+// itself, so everything is still drawn, and saved, at 640 x 480.
+void SetWindowScale(int scale);
 
 }  // namespace quarry
 

@@ -69,6 +69,20 @@ TEST(Options, SeamsAndBadValues) {
   EXPECT_FALSE(ParseOptions(3, bad, b, error));
   EXPECT_FALSE(ParseOptions(2, unknown, b, error));
   EXPECT_EQ(error, "unknown option '--fast'");
+  for (const char* scale : {"0", "5", "2x", "", "-1"}) {
+    const char* bad_scale[] = {"quarry", "--scale", scale};
+    EXPECT_FALSE(ParseOptions(3, bad_scale, b, error)) << scale;
+  }
+  const char* scaled[] = {"quarry", "--scale", "3"};
+  ASSERT_TRUE(ParseOptions(3, scaled, b, error));
+  EXPECT_EQ(b.scale, 3);
+}
+
+TEST(Options, WindowScaleIsTheLargestThatFitsTheDesktop) {
+  struct Case { int width, height, scale; };
+  for (Case c : {Case{0, 0, 1}, Case{1024, 768, 1}, Case{1280, 959, 1}, Case{1280, 960, 2}, Case{1920, 1080, 2},
+                 Case{2560, 1440, 3}, Case{3840, 2160, 4}, Case{7680, 4320, 4}, Case{1920, 480, 1}})
+    EXPECT_EQ(WindowScaleFor(c.width, c.height), c.scale) << c.width << " x " << c.height;
 }
 
 }  // namespace

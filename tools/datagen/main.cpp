@@ -8,6 +8,7 @@
 
 #include "art.h"
 #include "font.h"
+#include "icon.h"
 #include "mad_pack.h"
 #include "song.h"
 #include "sound.h"
@@ -29,6 +30,7 @@ int Usage(std::ostream& out, int code) {
          "                                               font.gsd, font.bmf and anti.zrr\n"
          "  quarry-datagen sounds OUTDIR                 sound effects (WAV)\n"
          "  quarry-datagen song SOURCE.song OUT.xm       compile a song to an XM module\n"
+         "  quarry-datagen icon OUTDIR                   the desktop icon, quarrystar-SIZE.png\n"
          "  quarry-datagen mad ARCHIVE FILE...           pack files under their base names;\n"
          "                                               .ini/.lst/.mpt/info get CR LF lines\n";
   return code;
@@ -51,6 +53,14 @@ int Run(const std::vector<std::string>& args) {
     // 8 x 16 cells: 13-pixel monospace glyphs on a baseline at row 12 leave
     // room for descenders inside the cell.
     WriteFile(fs::path(args[3]) / "anti.zrr", datagen::BuildZrarFont(args[2], 13, 8, 16, 12));
+    return 0;
+  }
+  if (cmd == "icon" && args.size() == 2) {
+    fs::create_directories(args[1]);
+    datagen::Image icon = datagen::GameIcon();
+    for (int size : datagen::kIconSizes)
+      datagen::WritePng((fs::path(args[1]) / ("quarrystar-" + std::to_string(size) + ".png")).string(),
+                        datagen::ScaledSquare(icon, size));
     return 0;
   }
   if (cmd == "sounds" && args.size() == 2) {
