@@ -35,11 +35,11 @@ TEST(ImageCanvas, OffCanvasDrawingIsIgnoredAndKeyedPasteSkipsBlack) {
   EXPECT_EQ(std::pair(canvas.Get(0, 0), canvas.Get(1, 0)), std::pair(Rgb{1, 1, 1}, Rgb{5, 5, 5}));
 }
 
-TEST(WavEncoder, EightBitMonoWithPadByte) {
-  const Bytes expected = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                          1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0,
-                          'd', 'a', 't', 'a', 3, 0, 0, 0, 128, 255, 1, 128};
-  EXPECT_EQ(EncodeWav8({0.0f, 2.0f, -3.0f}, 22050), expected);  // clipped to full scale
+TEST(WavEncoder, SixteenBitMono) {
+  const Bytes expected = {'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                          1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
+                          'd', 'a', 't', 'a', 6, 0, 0, 0, 0, 0, 0xFF, 0x7F, 0x01, 0x80};
+  EXPECT_EQ(EncodeWav16({0.0f, 2.0f, -3.0f}, 44100), expected);  // clipped to full scale
 }
 
 TEST(SoundEffects, EveryPlayedNameHasAShortAudibleEffect) {
