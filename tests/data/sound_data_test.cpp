@@ -3,6 +3,7 @@
 // loudest moment of a game (every effect at once over the music) still below full scale.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -80,6 +81,21 @@ TEST_F(SoundData, EveryEffectSoundsAsLongAndAsHighAsItWasGenerated) {
     EXPECT_NEAR(heard.Rate(kOutputRate), made.Rate(datagen::kSampleRate), 0.05 * made.Rate(datagen::kSampleRate))
         << effects[e].name << " crossings per second";
   }
+}
+
+TEST_F(SoundData, EveryEffectAtOnceOverTheMusicStaysBelowFullScale) {
+  std::string song;
+  music.GetOrderItem("INGAME", 1, song), music.Play(song);
+  ASSERT_TRUE(disk.WaitFrames(22050));
+  const size_t start = disk.Frames();
+  for (int play = 0; play < 3; ++play)  // the list allows up to three of one effect at once
+    for (const auto& effect : datagen::SoundEffects()) waves.Play(effect.name);
+  ASSERT_TRUE(disk.WaitFrames(44100));
+  const auto out = (FreeAudioDevice(), disk.Samples());
+  const auto [low, high] = std::minmax_element(out.begin(), out.end());
+  EXPECT_TRUE(*low > -32768 && *high < 32767) << *low << ".." << *high;
+  const auto mixed = test::Analyse(out, start);
+  EXPECT_GT(std::max(mixed.maxLeft, mixed.maxRight), 24000);  // loud: the effects did sound over the music
 }
 
 }  // namespace
