@@ -3,6 +3,7 @@
 
 #include <libopenmpt/libopenmpt.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -89,6 +90,36 @@ TEST(SongCompiler, MistakesNameTheirLine) {
            {"tempo 3\n", "line 1: unknown keyword 'tempo'"},
            {"bpm 10\n", "line 1: bad bpm"}}) {
     EXPECT_EQ(ErrorOf(text), error) << text;
+  }
+}
+
+// Each pitched instrument, written A4, sounds 440 Hz: a wrong cycle length or relative note would put every song in
+// another key or octave. The pitch is the first strong autocorrelation peak, early in the note before any vibrato grows.
+// The bell is left out: its partials are not harmonics, so no single period repeats in it.
+TEST(SongCompiler, EveryPitchedInstrumentSoundsTheNoteWritten) {
+  for (const char* name : {"lead", "bass", "pad", "strings", "organ", "flute", "pluck"}) {
+    const auto xm = EncodeXm(CompileSong(std::string("channel a ") + name + "\norder A\npattern A\na A4 . . .\nend\n"));
+    openmpt_module* mod = openmpt_module_create_from_memory2(xm.data(), xm.size(), nullptr, nullptr, nullptr, nullptr,
+                                                             nullptr, nullptr, nullptr);
+    ASSERT_NE(mod, nullptr);
+    std::vector<float> audio(44100 / 4);
+    openmpt_module_read_float_mono(mod, 44100, audio.size(), audio.data());
+    openmpt_module_destroy(mod);
+    auto correlation = [&](int lag) {  // normalised, so a swelling note does not favour long lags
+      double sum = 0, early = 0, late = 0;
+      for (size_t i = 4410; i < 4410 + 2048; ++i)
+        sum += audio[i] * audio[i + lag], early += audio[i] * audio[i], late += audio[i + lag] * audio[i + lag];
+      return sum / std::sqrt(early * late + 1e-30);
+    };
+    // The shortest lag that is a peak close to the best one: every multiple of the period correlates too.
+    std::vector<double> r(443);
+    for (int lag = 43; lag <= 442; ++lag) r[lag] = correlation(lag);  // 1000 Hz down to 100 Hz
+    const double top = *std::max_element(r.begin(), r.end());
+    int best = 44;
+    while (best < 441 && !(r[best] > 0.9 * top && r[best] >= r[best - 1] && r[best] >= r[best + 1])) ++best;
+    const double a = correlation(best - 1), b = correlation(best), c = correlation(best + 1);
+    const double hz = 44100 / (best + 0.5 * (a - c) / (a - 2 * b + c));
+    EXPECT_NEAR(hz, 440, 4.4) << name;
   }
 }
 
