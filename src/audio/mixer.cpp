@@ -1,7 +1,8 @@
 #include "audio/mixer.h"
 
 #include <algorithm>
-#include <limits>
+#include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace quarry {
@@ -9,15 +10,16 @@ namespace quarry {
 namespace {
 
 constexpr int32_t kGainUnit = 10000;  // volume 100 at centre pan
-
-int16_t Clip(int32_t value) {
-  return static_cast<int16_t>(std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(),
-                                                  std::numeric_limits<int16_t>::max()));
-}
+// The gain falls towards a loud frame along this slope (per frame) ahead of it,
+// about 1.5 ms from full gain to none, so a peak is met without a click.
+constexpr float kAttackSlope = 1.0f / 64;
+// After a peak the gain returns to 1 with this time constant.
+constexpr double kReleaseSeconds = 0.12;
 
 }  // namespace
 
 TMixer::TMixer(uint32_t outputRate) : outputRate_(outputRate == 0 ? 44100 : outputRate) {
+  release_ = 1.0 - std::exp(-1.0 / (kReleaseSeconds * outputRate_));
   // Reserved up front so that swapping queues on the audio thread does not
   // allocate in the common case.
   pending_.reserve(64);
@@ -215,7 +217,34 @@ void TMixer::Mix(int16_t* out, size_t frames) {
     }
   }
 
-  for (size_t i = 0; i < frames * 2; ++i) out[i] = Clip(acc[i]);
+  Limit(acc, out, frames);
+}
+
+// A limiter that looks ahead as far as the buffer reaches: each frame allows
+// at most the gain that keeps it within kCeiling, a backward pass lowers the
+// frames before a loud one so the gain slides down in time, and the carried
+// gain follows those limits, rising slowly again once they allow it. Sums that
+// stay within the ceiling pass unchanged once the gain is back at 1.
+void TMixer::Limit(const int32_t* acc, int16_t* out, size_t frames) {
+  if (gainLimit_.size() < frames) gainLimit_.resize(frames);
+  float next = 1.0f;
+  for (size_t i = frames; i-- > 0;) {
+    const int32_t peak = std::max(std::abs(acc[2 * i]), std::abs(acc[2 * i + 1]));
+    const float allowed = peak > kCeiling ? static_cast<float>(kCeiling) / static_cast<float>(peak) : 1.0f;
+    next = std::min(allowed, next + kAttackSlope);
+    gainLimit_[i] = next;
+  }
+  // In double: in float the slow rise near 1 would round away and the gain stall just below it.
+  double gain = gain_;
+  for (size_t i = 0; i < frames; ++i) {
+    gain = std::min<double>(gainLimit_[i], gain + (1.0 - gain) * release_);
+    if (gain > 0.99999 && gainLimit_[i] >= 1.0f) gain = 1.0;  // settle exactly, so quiet mixes are bit-exact
+    for (size_t side = 0; side < 2; ++side) {
+      const int32_t value = static_cast<int32_t>(acc[2 * i + side] * gain);  // towards zero
+      out[2 * i + side] = static_cast<int16_t>(std::clamp(value, -kCeiling, kCeiling));
+    }
+  }
+  gain_ = gain;
 }
 
 }  // namespace quarry

@@ -1,5 +1,6 @@
 // The software mixer behind the sound device: sample voices and modules are
-// summed into 16-bit stereo. The game thread only queues commands; Mix runs on
+// summed, then a limiter brings any sum that would pass kCeiling down to it, so
+// no number of voices ever clips the 16-bit stereo output. The game thread only queues commands; Mix runs on
 // the audio thread and owns every voice, so the two share nothing but the
 // queue, and the game never waits longer than one push.
 #pragma once
@@ -44,6 +45,8 @@ struct VoiceParams {
 class TMixer {
 public:
   static constexpr size_t kVoices = 32;
+  // The limiter's ceiling, about -0.2 dBFS: the output never goes beyond it.
+  static constexpr int32_t kCeiling = 32000;
 
   explicit TMixer(uint32_t outputRate);
 
@@ -95,6 +98,7 @@ private:
   void Apply(Command& command);
   void StartVoice(Command& command);
   void MixVoice(Voice& voice, int32_t* acc, size_t frames);
+  void Limit(const int32_t* acc, int16_t* out, size_t frames);
 
   const uint32_t outputRate_;
   std::mutex mutex_;
@@ -105,6 +109,9 @@ private:
   std::vector<Playing> music_;
   std::vector<int32_t> accumulator_;
   std::vector<int16_t> musicBuffer_;
+  std::vector<float> gainLimit_;  // per frame of a buffer: the most gain it allows
+  double gain_ = 1.0;             // the limiter's gain, carried across buffers
+  double release_ = 0.0;          // how fast the gain returns to 1, per frame
   uint64_t sequence_ = 0;
 };
 

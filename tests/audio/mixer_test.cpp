@@ -61,11 +61,8 @@ TEST(Mixer, PlaysOfOneSampleShareMaxVoicesReplacingTheLongestSoundingOnlyWithOve
   }
 }
 
-TEST(Mixer, DifferentSamplesSoundTogetherClipAndGiveTheOldestVoiceOfAFullPoolToANewPlay) {
+TEST(Mixer, DifferentSamplesSoundTogetherAndGiveTheOldestVoiceOfAFullPoolToANewPlay) {
   TMixer mixer(kRate);
-  for (uint32_t id = 1; id <= 4; ++id) mixer.PlaySample(id, 100 + id, Constant(30000, -30000, 50), {});
-  const auto loud = MixFor(mixer, 64);  // clipped instead of wrapped
-  EXPECT_EQ(std::tie(loud[0], loud[1]), std::make_tuple(int16_t{32767}, int16_t{-32768}));
   for (uint32_t id = 1; id <= TMixer::kVoices; ++id) mixer.PlaySample(id, 200 + id, Constant(1, 1, 5000), {});
   EXPECT_EQ((MixFor(mixer, 16), mixer.ActiveVoices()), TMixer::kVoices);
   mixer.PlaySample(999, 5000, Constant(1, 1, 5000), {}), mixer.StopSample(1);  // the oldest: already gone, so this stops nothing
@@ -73,14 +70,16 @@ TEST(Mixer, DifferentSamplesSoundTogetherClipAndGiveTheOldestVoiceOfAFullPoolToA
   EXPECT_EQ(std::make_tuple(mixer.ActiveVoices(), out[0]), std::make_tuple(TMixer::kVoices, int16_t(TMixer::kVoices)));
 }
 
-struct FakeModule : MusicSource {  // length frames of 300, then the end
-  explicit FakeModule(size_t length) : length(length) {}
+struct FakeModule : MusicSource {  // length frames of value (300), then the end
+  explicit FakeModule(size_t length, int16_t value = 300) : length(length), value(value) {}
   void Restart() override { ++restarts, position = 0; }
   size_t Render(int16_t* out, size_t frames) override {
     const size_t n = std::min(frames, length - position);
-    return std::fill(out, out + n * 2, 300), position += n, n;
+    return std::fill(out, out + n * 2, value), position += n, n;
   }
-  size_t length, position = 0, restarts = 0;
+  size_t length;
+  int16_t value;
+  size_t position = 0, restarts = 0;
 };
 
 TEST(Mixer, LoopingVoicesAndModulesRunUntilStoppedAndModulesRestartAndEnd) {
@@ -104,6 +103,22 @@ TEST(Mixer, LoopingVoicesAndModulesRunUntilStoppedAndModulesRestartAndEnd) {
   mixer.PlayMusic(2, std::make_shared<FakeModule>(1000000), true);
   MixFor(mixer, 512), mixer.StopAll();
   EXPECT_EQ(Analyse(MixFor(mixer, 1024)).nonZero, 0u);
+}
+
+// Every voice at full scale over full-scale music: the limiter keeps all of it below full scale yet loud, and a
+// quiet sound after it comes back at its exact level, also when the loud part begins in the middle of a buffer.
+TEST(Mixer, NoNumberOfVoicesClipsAndTheLevelRecoversAfterwards) {
+  TMixer mixer(kRate);
+  mixer.PlaySample(500, 1, Constant(10000, 10000, 3 * kRate), {});
+  mixer.Mix(std::vector<int16_t>(2 * 300).data(), 300);  // buffers now end 300 frames into the ones below
+  for (uint32_t id = 1; id < TMixer::kVoices; ++id)
+    mixer.PlaySample(id, 100 + id, Constant(32767, -32768, kRate / 2), {});
+  mixer.PlayMusic(9, std::make_shared<FakeModule>(kRate / 2, 32767), true);
+  const auto out = MixFor(mixer, 2 * kRate);
+  const auto loud = Analyse(out, 0, kRate / 2);
+  EXPECT_TRUE(loud.maxLeft <= TMixer::kCeiling && loud.maxRight <= TMixer::kCeiling) << loud.maxLeft << " " << loud.maxRight;
+  EXPECT_GT(std::max(loud.maxLeft, loud.maxRight), TMixer::kCeiling - 100);  // limited, not muted
+  EXPECT_EQ(std::make_tuple(out[2 * (2 * kRate - 1)], out[2 * (2 * kRate - 1) + 1]), std::make_tuple(int16_t{10000}, int16_t{10000}));
 }
 
 }  // namespace

@@ -35,11 +35,11 @@ TEST(ImageCanvas, OffCanvasDrawingIsIgnoredAndKeyedPasteSkipsBlack) {
   EXPECT_EQ(std::pair(canvas.Get(0, 0), canvas.Get(1, 0)), std::pair(Rgb{1, 1, 1}, Rgb{5, 5, 5}));
 }
 
-TEST(WavEncoder, EightBitMonoWithPadByte) {
-  const Bytes expected = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                          1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0,
-                          'd', 'a', 't', 'a', 3, 0, 0, 0, 128, 255, 1, 128};
-  EXPECT_EQ(EncodeWav8({0.0f, 2.0f, -3.0f}, 22050), expected);  // clipped to full scale
+TEST(WavEncoder, SixteenBitMono) {
+  const Bytes expected = {'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                          1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
+                          'd', 'a', 't', 'a', 6, 0, 0, 0, 0, 0, 0xFF, 0x7F, 0x01, 0x80};
+  EXPECT_EQ(EncodeWav16({0.0f, 2.0f, -3.0f}, 44100), expected);  // clipped to full scale
 }
 
 TEST(SoundEffects, EveryPlayedNameHasAShortAudibleEffect) {
@@ -61,9 +61,10 @@ TEST(SoundEffects, EveryPlayedNameHasAShortAudibleEffect) {
 TEST(XmEncoder, HeaderPatternAndInstrumentLayout) {
   const XmModule m{.name = "T", .channels = 1, .speed = 5, .bpm = 130, .order = {0},
                    .patterns = {{2, {{.note = 49, .instrument = 1}, {}}}},
-                   .instruments = {{.name = "i", .sample = {.data = {10, 5}}, .volumeEnvelope = {}}}};
+                   .instruments = {{.name = "i", .sample = {.data = {10, -300}, .loopStart = 1, .loopLength = 1, .panning = 30},
+                                    .volumeEnvelope = {}, .vibratoSweep = 2, .vibratoDepth = 3, .vibratoRate = 4}}};
   Bytes x = EncodeXm(m);
-  ASSERT_EQ(x.size(), 654u);
+  ASSERT_EQ(x.size(), 656u);
   EXPECT_EQ(std::string(x.begin(), x.begin() + 18), "Extended Module: T");
   EXPECT_EQ(x[37], 0x1A);
   auto at = [&](size_t from, size_t to) { return Bytes(x.begin() + from, x.begin() + to); };
@@ -74,9 +75,10 @@ TEST(XmEncoder, HeaderPatternAndInstrumentLayout) {
   EXPECT_EQ(at(336, 349), (Bytes{9, 0, 0, 0, 0, 2, 0, 4, 0, 0x83, 49, 1, 0x80}));
   EXPECT_EQ(at(349, 353), (Bytes{7, 1, 0, 0}));  // instrument header size 263
   EXPECT_EQ(at(376, 382), (Bytes{1, 0, 40, 0, 0, 0}));  // one sample, sample header size 40
-  EXPECT_EQ(at(612, 616), (Bytes{2, 0, 0, 0}));  // sample length
-  EXPECT_EQ(std::pair(x[624], x[626]), std::pair(uint8_t{64}, uint8_t{0}));  // volume; no loop, 8-bit
-  EXPECT_EQ(at(652, 654), (Bytes{10, 0xFB}));  // delta-coded: 10, then 5 - 10
+  EXPECT_EQ(at(584, 588), (Bytes{0, 2, 3, 4}));  // sine vibrato: sweep, depth, rate
+  // Sample length, loop start and loop length in bytes; volume; forward loop, 16-bit; panning.
+  EXPECT_EQ(at(612, 628), (Bytes{4, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 64, 0, 0x11, 30}));
+  EXPECT_EQ(at(652, 656), (Bytes{10, 0, 0xCA, 0xFE}));  // delta-coded: 10, then -300 - 10
 }
 
 TEST(XmEncoder, RejectsModulesTheFormatCannotHold) {

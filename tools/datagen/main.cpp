@@ -66,7 +66,7 @@ int Run(const std::vector<std::string>& args) {
   if (cmd == "sounds" && args.size() == 2) {
     fs::create_directories(args[1]);
     for (const auto& s : datagen::SoundEffects())
-      WriteFile(fs::path(args[1]) / s.member, datagen::EncodeWav8(s.samples));
+      WriteFile(fs::path(args[1]) / s.member, datagen::EncodeWav16(s.samples));
     return 0;
   }
   if (cmd == "song" && args.size() == 3) {

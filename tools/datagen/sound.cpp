@@ -19,7 +19,7 @@ std::vector<float> Render(double seconds, const std::function<double(double)>& f
   std::vector<float> out(n);
   for (size_t i = 0; i < n; ++i) {
     double t = static_cast<double>(i) / kSampleRate;
-    double edge = std::min({1.0, i / 40.0, (n - i) / 80.0});
+    double edge = std::min({1.0, t / 0.002, (n - i) / (0.004 * kSampleRate)});
     out[i] = static_cast<float>(f(t) * edge);
   }
   return out;
@@ -31,9 +31,11 @@ double Square(double phase) { return std::fmod(phase, 1.0) < 0.5 ? 1.0 : -1.0; }
 class LowNoise {
 public:
   explicit LowNoise(uint32_t seed) : noise_(seed) {}
+  // smoothing is the filter step at 22050 Hz, where the effects were tuned;
+  // converted to the real rate so their colour does not depend on it.
   double Next(double smoothing) {
     double white = noise_.Unit() * 2 - 1;
-    value_ += (white - value_) * smoothing;
+    value_ += (white - value_) * (1 - std::pow(1 - std::clamp(smoothing, 0.0, 1.0), 22050.0 / kSampleRate));
     return value_;
   }
 
@@ -44,30 +46,29 @@ private:
 
 }  // namespace
 
-std::vector<uint8_t> EncodeWav8(const std::vector<float>& samples, int rate) {
+std::vector<uint8_t> EncodeWav16(const std::vector<float>& samples, int rate) {
   std::vector<uint8_t> out;
   auto u16 = [&](uint32_t v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
   auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
   auto tag = [&](const char* t) { for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(t[i])); };
-  const uint32_t dataSize = static_cast<uint32_t>(samples.size());
+  const uint32_t dataSize = static_cast<uint32_t>(samples.size() * 2);
   tag("RIFF");
-  u32(36 + dataSize + (dataSize & 1));
+  u32(36 + dataSize);
   tag("WAVE");
   tag("fmt ");
   u32(16);
   u16(1);  // PCM
   u16(1);  // mono
   u32(rate);
-  u32(rate);  // bytes per second
-  u16(1);     // block align
-  u16(8);
+  u32(rate * 2);  // bytes per second
+  u16(2);         // block align
+  u16(16);
   tag("data");
   u32(dataSize);
   for (float s : samples) {
     double v = std::clamp(static_cast<double>(s), -1.0, 1.0);
-    out.push_back(static_cast<uint8_t>(std::lround(128 + v * 127)));
+    u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767))));
   }
-  if (dataSize & 1) out.push_back(128);  // RIFF chunks are padded to even size
   return out;
 }
 
@@ -123,7 +124,7 @@ std::vector<SoundFile> SoundEffects() {
     LowNoise n(17);
     out.push_back({"explode.wav", "Explosion", Render(0.7, [&](double t) {
                      double rumble = n.Next(0.05 + 0.3 * std::exp(-t * 12));
-                     return std::clamp(3.0 * rumble * std::exp(-t * 5), -1.0, 1.0);
+                     return std::clamp(3.0 * rumble * std::exp(-t * 5), -0.9, 0.9);  // headroom for the mix
                    })});
   }
   out.push_back({"exitopen.wav", "ExitOpen", Render(0.6, [](double t) {

@@ -7,11 +7,13 @@
 
 namespace datagen {
 
-constexpr int kSampleRate = 22050;
+// The rate the wave collection plays a sample at unless its list says
+// otherwise, so the effects are made at it and need no FREQUENCY line.
+constexpr int kSampleRate = 44100;
 
-// Mono 8-bit PCM WAV ("RIFF", "WAVE", "fmt " of 16 bytes, "data").
+// Mono 16-bit PCM WAV ("RIFF", "WAVE", "fmt " of 16 bytes, "data").
 // Samples are -1..1 and are clipped.
-std::vector<uint8_t> EncodeWav8(const std::vector<float>& samples, int rate = kSampleRate);
+std::vector<uint8_t> EncodeWav16(const std::vector<float>& samples, int rate = kSampleRate);
 
 struct SoundFile {
   std::string member;  // archive member name

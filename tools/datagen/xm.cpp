@@ -109,26 +109,30 @@ std::vector<uint8_t> EncodeXm(const XmModule& m) {
     if (ins.sustainPoint >= 0) type |= 2;
     w.U8(type);
     w.U8(0);
-    w.Zeros(4);  // vibrato
+    w.U8(0);  // sine
+    w.U8(ins.vibratoSweep);
+    w.U8(ins.vibratoDepth);
+    w.U8(ins.vibratoRate);
     w.U16(ins.fadeout);
     w.Zeros(22);
 
     const XmSample& s = ins.sample;
     if (s.loopLength && s.loopStart + s.loopLength > s.data.size())
       throw std::invalid_argument("XM sample loop runs past the sample");
-    w.U32(static_cast<uint32_t>(s.data.size()));
-    w.U32(s.loopStart);
-    w.U32(s.loopLength);
+    // Lengths and loop points are counted in bytes.
+    w.U32(static_cast<uint32_t>(s.data.size() * 2));
+    w.U32(s.loopStart * 2);
+    w.U32(s.loopLength * 2);
     w.U8(s.volume);
     w.U8(0);  // finetune
-    w.U8(s.loopLength ? 1 : 0);  // forward loop, 8-bit
+    w.U8((s.loopLength ? 1 : 0) | 0x10);  // forward loop, 16-bit
     w.U8(s.panning);
     w.U8(static_cast<uint8_t>(s.relativeNote));
     w.U8(0);
     w.Text(ins.name, 22);
-    int8_t previous = 0;
-    for (int8_t v : s.data) {
-      w.U8(static_cast<uint8_t>(v - previous));
+    int16_t previous = 0;
+    for (int16_t v : s.data) {
+      w.U16(static_cast<uint16_t>(v - previous));
       previous = v;
     }
   }

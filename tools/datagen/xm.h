@@ -1,5 +1,5 @@
 // A small Extended Module (XM, version 0x0104) writer: linear frequency
-// table, packed patterns, one sample per instrument, delta-coded 8-bit samples.
+// table, packed patterns, one sample per instrument, delta-coded 16-bit samples.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +10,12 @@
 namespace datagen {
 
 struct XmSample {
-  std::vector<int8_t> data;
-  uint32_t loopStart = 0;
+  std::vector<int16_t> data;
+  uint32_t loopStart = 0;   // in sample points
   uint32_t loopLength = 0;  // 0: no loop
   uint8_t volume = 64;
   int8_t relativeNote = 0;  // 0: note C-4 plays the sample at 8363 Hz
-  uint8_t panning = 128;
+  uint8_t panning = 128;    // 0 left .. 255 right, set again by every note with an instrument
 };
 
 struct XmInstrument {
@@ -25,6 +25,8 @@ struct XmInstrument {
   std::vector<std::pair<uint16_t, uint16_t>> volumeEnvelope;
   int sustainPoint = -1;  // -1: none
   uint16_t fadeout = 0;
+  // Automatic vibrato: sine, reaching depth (1/16 semitone) after sweep ticks.
+  uint8_t vibratoSweep = 0, vibratoDepth = 0, vibratoRate = 0;
 };
 
 struct XmCell {
