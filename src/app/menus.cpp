@@ -4,6 +4,7 @@
 // Progress goes to "players.dat" after every change.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/frame.h"
@@ -24,6 +25,7 @@
 #include "graphics/zr_sdl.h"
 #include "maps/map_pack.h"
 #include "maps/pack_info.h"
+#include "maps/xmap.h"
 #include "players/players.h"
 #include "widgets/edit_box.h"
 #include "widgets/list_box.h"
@@ -34,6 +36,8 @@ namespace {
 constexpr const char* kPlayersFile = "players.dat";
 constexpr const char* kControls = "controls.ini";
 constexpr const char* kNewPlayerEntry = "-- New player --";
+// Pixels between a header text and the key hint to its right.
+constexpr int kHintGap = 8;
 
 // Map menu results besides a map position.
 constexpr int kNoMapYet = -1;
@@ -78,16 +82,60 @@ void Title(const std::string& text, int font, int y) {
 
 void Blank() { FillBox(0, 0, 639, 479, 0, 0, 0); }
 
-void DeletePlayerDialog(const std::string& name) {
+// Width of a text drawn with DrawColorText in one font: its glyphs side by
+// side, without letter spacing.
+int ColorWidth(int font, const std::string& text) {
+  int width = 0;
+  if (ColorFonts[font])
+    for (char c : text) width += ColorFonts[font]->TextWidth(std::string(1, c));
+  return width;
+}
+
+// The longest start of a name or title that fits in width pixels of a colour
+// font. Bytes below 32 are left out: in a colour text they would switch fonts.
+std::string Fitted(const std::string& text, int font, int width) {
+  std::string shown;
+  int used = 0;
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 32) continue;
+    used += ColorWidth(font, std::string(1, c));
+    if (used > width) break;
+    shown += c;
+  }
+  return shown;
+}
+
+// The erase dialog: the player at position index, after a confirmation. The
+// current player (-1 for none) is kept pointing at the same person; it
+// becomes -1 when that person is the one erased.
+void DeletePlayerDialog(int index, int& current) {
   Blank();
-  Title("Really erase player?", 4, 180);
+  Title("Really erase player?", 4, 140);
+  DrawColorText(std::string(1, '\5') + Fitted(Trim(Players->GetPlayerName(index)), 5, 608), 320, 180, 1);
   auto box = TListBox::Create(kControls, "DeletePlayer", *MainArchive);
   ClearKeys();
   box->RunModal();
   const uint16_t key = box->LastKey();
-  if ((key == kKeyReturn || key == kKeySpace) && box->ItemIndex() == 1) {
-    Players->DeletePlayer(name);
+  if ((key == kKeyReturn || key == kKeySpace) && box->ItemIndex() == 1 && Players->DeletePlayerAt(index)) {
+    if (current == index)
+      current = -1;
+    else if (current > index)
+      --current;
     SavePlayers();
+  }
+}
+
+// Shows a message in the edit box's place until a key is typed or a few
+// seconds of frames have passed.
+void ShowInBox(const TEditBox& box, const std::string& message) {
+  constexpr int kMessageFrames = 180;
+  ClearKeyQueue();
+  for (int frame = 0; frame < kMessageFrames; ++frame) {
+    box.DrawMessage(message);
+    Delay(FrameWait());
+    Flip();
+    PumpEvents();
+    if (PopKey() != kNoKey) break;
   }
 }
 
@@ -95,15 +143,28 @@ void NewPlayerDialog() {
   Blank();
   Title("Enter new player name", 2, 200);
   auto box = TEditBox::Create(kControls, "NewPlayer", *MainArchive);
-  ClearKeys();
-  box->Run();
-  if (!box->Text().empty()) {
-    Players->AddPlayer(box->Text());
-    SavePlayers();
+  for (;;) {
+    ClearKeys();
+    box->Run();
+    // The roster keeps 30 characters of a name and shows them trimmed, so
+    // that is what must be new; a blank name is no name.
+    const std::string name = Trim(box->Text().substr(0, kPlayerNameLength));
+    if (name.empty()) return;
+    if (Players->FindPlayerByName(name) < 0) {
+      Players->AddPlayer(name);
+      SavePlayers();
+      return;
+    }
+    // Two players of one name could not be told apart; the box keeps the
+    // name for correcting.
+    ShowInBox(*box, "Name already taken");
   }
 }
 
-int SelectPlayer() {
+// The player menu. current is the player who was playing (-1 at the start);
+// erasures done here keep it pointing at the same person (-1 if erased).
+// Returns the chosen position, or -1 for Escape.
+int SelectPlayer(int& current) {
   for (;;) {
     ClearKeys();
     Blank();
@@ -118,7 +179,7 @@ int SelectPlayer() {
       case kKeyEscape:
         return -1;
       case kKeyDelete:
-        if (onPlayer) DeletePlayerDialog(box->GetItem(chosen));
+        if (onPlayer) DeletePlayerDialog(chosen, current);
         break;
       default:
         if (onPlayer) return chosen;
@@ -147,15 +208,64 @@ std::vector<std::string> FindLevelPacks() {
   return packs;
 }
 
+// Why a level pack cannot be played, or "" when it can: it must be an
+// archive whose "info" lists at least one map, and every map the menu would
+// list (by position and by number) must be in the pack and load whole. A
+// pack that fails is never added to a player's list, and nothing here stops
+// the program, as opening a damaged pack for play would.
+std::string PackProblem(const std::string& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec) || !std::ifstream(file, std::ios::binary).is_open())
+    return "cannot be read";
+  TMad pack(file);
+  if (!pack.IndexIntact()) return "is damaged";
+  auto member = [&pack](const std::string& name, std::vector<uint8_t>& bytes) {
+    const int at = pack.Find(name);
+    bool intact = false;
+    return at >= 0 && pack.ReadEntry(pack.Entries()[static_cast<size_t>(at)], bytes, &intact) && intact;
+  };
+  std::vector<uint8_t> bytes;
+  if (!member("info", bytes)) return "has no map list";
+  TMemoryStream infoStream(bytes.data(), bytes.size());
+  const TPackInfo info = ReadPackInfo(infoStream);
+  if (info.MapNumbers.empty()) return "has no maps";
+  size_t maps = 0;
+  while (pack.HasFile(MapMemberName(static_cast<int>(maps) + 1))) ++maps;
+  const size_t listed = std::min<size_t>(info.MapNumbers.size(), 256);
+  if (listed > maps) return "lists more maps than it holds";
+  for (size_t i = 0; i < listed; ++i) {
+    const int m = info.MapNumbers[i];
+    if (m < 0 || static_cast<size_t>(m) >= maps) return "lists a map it does not hold";
+    TXMap map;
+    if (member(MapMemberName(m + 1), bytes)) {
+      TMemoryStream mapStream(bytes.data(), bytes.size());
+      map.Load(mapStream);
+    }
+    if (map.Status != "OK") return "has a damaged map (" + std::to_string(m + 1) + ")";
+  }
+  return {};
+}
+
+// The pack menu, until a pack that can be played is chosen (its file name)
+// or the menu is left ("", also when there is no pack). A refused pack is
+// named under the menu, which then shows again.
 std::string SelectLevelPack() {
-  ClearKeys();
-  Blank();
-  Title("Select level pack", 1, 30);
-  auto box = TListBox::Create(kControls, "SelectLevelPack", *MainArchive);
-  for (const std::string& pack : FindLevelPacks()) box->AddItem(pack);
-  box->RunModal();
-  if (box->LastKey() == kKeyEscape || box->Count() == 0) return {};
-  return box->GetItem(box->ItemIndex());
+  std::string refusal;
+  for (;;) {
+    ClearKeys();
+    Blank();
+    Title("Select level pack", 1, 30);
+    if (!refusal.empty()) DrawColorText(std::string(1, '\4') + Fitted(refusal, 4, 624), 320, 440, 1);
+    auto box = TListBox::Create(kControls, "SelectLevelPack", *MainArchive);
+    for (const std::string& pack : FindLevelPacks()) box->AddItem(pack);
+    box->RunModal();
+    if (box->LastKey() == kKeyEscape || box->Count() == 0) return {};
+    const std::string chosen = box->GetItem(box->ItemIndex());
+    const std::string problem = PackProblem(chosen);
+    if (problem.empty()) return chosen;
+    LogWarning("Level pack refused: " + problem + " (" + chosen + ")", "QUARRY, SelectLevelPack");
+    refusal = chosen + " " + problem;
+  }
 }
 
 int PackIndexOf(const MenuState& state) {
@@ -186,8 +296,11 @@ int SelectMap(MenuState& state, int selected) {
   Blank();
   Title("Quarrystar", 2, 0);
   const std::string sw0(1, '\0'), sw1(1, '\1'), sw3(1, '\3');
+  // Names and titles stop a little before the key hints on their right.
+  const int roomF1 = 632 - ColorWidth(3, "(F1)") - kHintGap - 88;
+  const int roomF2 = 632 - ColorWidth(3, "(F2)") - kHintGap - 88;
   DrawColorText(sw0 + "PL:", 80, 50, 2);
-  DrawColorText(sw1 + Trim(Players->GetPlayerName(state.Player)), 88, 50, 0);
+  DrawColorText(sw1 + Fitted(Trim(Players->GetPlayerName(state.Player)), 1, roomF1), 88, 50, 0);
   DrawColorText(sw3 + "(F1)", 632, 50, 2);
 
   TPackInfo info;
@@ -197,10 +310,10 @@ int SelectMap(MenuState& state, int selected) {
     if (stream) info = ReadPackInfo(*stream);
   }
   DrawColorText(sw0 + "LP:", 80, 90, 2);
-  DrawColorText(sw1 + info.Title, 88, 90, 0);
+  DrawColorText(sw1 + Fitted(info.Title, 1, roomF2), 88, 90, 0);
   DrawColorText(sw3 + "(F2)", 632, 90, 2);
   DrawColorText(sw0 + "AU:", 80, 130, 2);
-  DrawColorText(sw1 + info.Author, 88, 130, 0);
+  DrawColorText(sw1 + Fitted(info.Author, 1, 632 - 88), 88, 130, 0);
 
   std::vector<std::string> authors;
   auto box = TListBox::Create(kControls, "SelectMap", *MainArchive);
@@ -274,7 +387,8 @@ void RunMenus() {
   Players->Load(kPlayersFile);
   MenuMusic(true);
   MenuState state;
-  state.Player = SelectPlayer();
+  int nobody = -1;
+  state.Player = SelectPlayer(nobody);
   if (state.Player < 0) {
     Players.reset();
     return;
@@ -292,6 +406,10 @@ void RunMenus() {
   state.Context.Waves = WaveCollection.get();
   state.Context.Music = MusicCollection.get();
   state.Context.AntiFont = AntiFont.get();
+  state.Context.MapCompleted = [&state](int map) {
+    Players->SetMapState(state.Player, state.PackIndex, static_cast<uint8_t>(map), kMapCompleted);
+    SavePlayers();
+  };
   LoadPack(state, false);
 
   int map = kNoMapYet;
@@ -299,19 +417,24 @@ void RunMenus() {
     map = SelectMap(state, map);
     if (map >= 0) {
       MenuMusic(false);
-      if (PlayGame(state.Context, *state.Maps, map))
-        Players->SetMapState(state.Player, state.PackIndex, static_cast<uint8_t>(map), kMapCompleted);
-      SavePlayers();
+      // A completion is saved by the game before its scene; this save keeps
+      // the maps the menu opened when the map was left unfinished.
+      if (!PlayGame(state.Context, *state.Maps, map)) SavePlayers();
       MenuMusic(true);
     }
     if (map == kChangePlayer) {
-      const int previous = state.Player;
-      state.Player = SelectPlayer();
-      if (state.Player < 0) {
-        state.Player = previous;
-      } else {
+      int current = state.Player;
+      const int chosen = SelectPlayer(current);
+      if (chosen >= 0) {
+        state.Player = chosen;
         state.PackIndex = PackIndexOf(state);
         map = kNoMapYet;
+      } else if (current >= 0) {
+        state.Player = current;  // the same person, even if erasures moved them up
+      } else {
+        // The one playing was erased: there is no map menu to go back to,
+        // and Escape ends the game as it does in the first player menu.
+        map = kQuit;
       }
     }
     if (map == kChangePack) {

@@ -15,6 +15,7 @@ namespace quarry {
 namespace {
 
 constexpr const char* kDeleteTag = "PLAYERS, TPlayers.DeletePlayer";
+constexpr const char* kDeleteAtTag = "PLAYERS, TPlayers.DeletePlayerAt";
 constexpr const char* kNameTag = "PLAYERS, TPlayers.GetPlayerName";
 constexpr const char* kPackIndexTag = "PLAYERS, GetLevelPackIndex";
 constexpr const char* kAddPackTag = "PLAYERS, AddLevelPack";
@@ -137,6 +138,15 @@ bool TPlayers::DeletePlayer(const std::string& name) {
     return false;
   }
   players_.erase(players_.begin() + i);
+  return true;
+}
+
+bool TPlayers::DeletePlayerAt(int index) {
+  if (index < 0 || index >= Count()) {
+    LogError("Index out of range! (" + std::to_string(index) + ")", kDeleteAtTag);
+    return false;
+  }
+  players_.erase(players_.begin() + index);
   return true;
 }
 

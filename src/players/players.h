@@ -64,6 +64,9 @@ public:
   // counts), or -1.
   int FindPlayerByName(const std::string& name) const;
   bool DeletePlayer(const std::string& name);
+  // Removes the player at that position (names may repeat, positions do
+  // not); false, with a log line, for a position outside the roster.
+  bool DeletePlayerAt(int index);
 
   int PackCount(int player) const;
   // The pack's index in the player's list (exact name, case counts), or -1.

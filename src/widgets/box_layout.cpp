@@ -1,11 +1,14 @@
 #include "widgets/box_layout.h"
 
+#include <algorithm>
+
 #include "app/control_memory.h"
 #include "archive/mad.h"
 #include "config/ini_file.h"
 #include "core/log.h"
 #include "core/stream.h"
 #include "core/text.h"
+#include "graphics/zr_sdl.h"
 
 namespace quarry {
 
@@ -63,6 +66,29 @@ uint32_t ReadFontReference(TIniFile& ini, const std::string& section) {
   uint32_t reference = kNoFontReference;
   if (ControlMemory) ControlMemory->Retrieve(address, &reference, 4);
   return reference;
+}
+
+TBoxClip::TBoxClip(int left, int top, int right, int bottom) {
+  if (!BackBuffer) return;
+  SDL_Rect old;
+  SDL_GetClipRect(BackBuffer, &old);
+  x_ = old.x, y_ = old.y, w_ = old.w, h_ = old.h;
+  const int x1 = std::max(left, x_), y1 = std::max(top, y_);
+  const int x2 = std::min(right, x_ + w_ - 1), y2 = std::min(bottom, y_ + h_ - 1);
+  // A box wholly outside gives an empty clip rather than SDL's "no clipping".
+  SDL_Rect box{static_cast<Sint16>(x1), static_cast<Sint16>(y1), 0, 0};
+  if (x2 >= x1 && y2 >= y1) {
+    box.w = static_cast<Uint16>(x2 - x1 + 1);
+    box.h = static_cast<Uint16>(y2 - y1 + 1);
+  }
+  SDL_SetClipRect(BackBuffer, &box);
+  set_ = true;
+}
+
+TBoxClip::~TBoxClip() {
+  if (!set_ || !BackBuffer) return;
+  SDL_Rect old{static_cast<Sint16>(x_), static_cast<Sint16>(y_), static_cast<Uint16>(w_), static_cast<Uint16>(h_)};
+  SDL_SetClipRect(BackBuffer, &old);
 }
 
 uint16_t RetrieveWord(uint32_t address, uint16_t fallback) {

@@ -30,6 +30,21 @@ uint8_t ReadAlignText(TIniFile& ini, const std::string& section, const std::stri
 // control memory cannot give it.
 uint32_t ReadFontReference(TIniFile& ini, const std::string& section);
 
+// While it lives, drawing on the BackBuffer stays inside the inclusive box
+// (and inside any clipping already in force): a text longer than its box
+// stops at the box's edge instead of running over its neighbours.
+class TBoxClip {
+public:
+  TBoxClip(int left, int top, int right, int bottom);
+  ~TBoxClip();
+  TBoxClip(const TBoxClip&) = delete;
+  TBoxClip& operator=(const TBoxClip&) = delete;
+
+private:
+  int x_ = 0, y_ = 0, w_ = 0, h_ = 0;  // the clipping it replaced
+  bool set_ = false;
+};
+
 // A 16-bit word of the control memory; fallback when out of range.
 uint16_t RetrieveWord(uint32_t address, uint16_t fallback);
 

@@ -21,6 +21,8 @@ const char* const kInitTag = "EDITBOX, TEditBox.Init";
 constexpr uint8_t kBackspace = 8;
 constexpr uint8_t kReturn = 13;
 constexpr uint8_t kEscape = 27;
+constexpr uint8_t kFirstPrintable = 32;
+constexpr uint8_t kLastPrintable = 126;
 
 }  // namespace
 
@@ -69,14 +71,26 @@ TEditBox::TEditBox(TStream& stream, const std::string& boxName) {
 }
 
 void TEditBox::Draw() const {
+  // The cursor follows the last character.
+  DrawText(text_ + "_");
+}
+
+void TEditBox::DrawMessage(const std::string& message) const { DrawText(message); }
+
+void TEditBox::DrawText(const std::string& text) const {
   const TEditBoxLayout& l = layout_;
   if (l.Transparent)
     RestoreBehind();
   else
     FillBox(l.Left, l.Top, l.Right, l.Bottom, static_cast<uint8_t>(l.Background[0]),
             static_cast<uint8_t>(l.Background[1]), static_cast<uint8_t>(l.Background[2]));
-  // The cursor follows the last character.
-  if (const TBMPFont* font = WidgetFont(l.Font)) font->DrawText(text_ + "_", l.TextX, l.TextY, l.AlignText);
+  const TBoxClip clip(l.Left, l.Top, l.Right, l.Bottom);
+  if (const TBMPFont* font = WidgetFont(l.Font)) font->DrawText(text, l.TextX, l.TextY, l.AlignText);
+}
+
+bool TEditBox::Fits(const std::string& text) const {
+  const TBMPFont* font = WidgetFont(layout_.Font);
+  return !font || font->TextWidth(text + "_") <= layout_.Right - layout_.Left + 1;
 }
 
 void TEditBox::Run() {
@@ -98,8 +112,11 @@ void TEditBox::Run() {
       c = ReadKey(true);
     } else if (c == kBackspace) {
       if (!text_.empty()) text_.pop_back();
-    } else if (c != kReturn) {
-      if (text_.size() < room) text_.push_back(static_cast<char>(c));
+    } else if (c >= kFirstPrintable && c <= kLastPrintable) {
+      // Control characters would switch colours where the text is drawn in
+      // colour; a character that would not fit could not be seen.
+      const std::string longer = text_ + static_cast<char>(c);
+      if (text_.size() < room && Fits(longer)) text_ = longer;
     }
   } while (c != kReturn && c != kEscape);
   if (c == kEscape) text_.clear();

@@ -1,6 +1,7 @@
 // The text-entry box of the new-player dialog. Its layout comes from the
 // section "EditBox.<name>" of "controls.ini"; characters come from the typed
-// character queue until Return confirms or Escape cancels.
+// character queue until Return confirms or Escape cancels. Only printable
+// characters are taken, and only while the text and its cursor fit the box.
 #pragma once
 
 #include <array>
@@ -36,14 +37,20 @@ public:
   TEditBox& operator=(const TEditBox&) = delete;
 
   // The edit loop; afterwards Text() holds the entry, empty when cancelled.
+  // Another Run goes on from the text left by the last (a refused entry is
+  // kept for correcting).
   void Run();
   const std::string& Text() const { return text_; }
-
   // Draws background, text and cursor on the BackBuffer (one pass of Run).
   void Draw() const;
+  // Draws a message in the text's place, without the cursor.
+  void DrawMessage(const std::string& message) const;
   const TEditBoxLayout& Layout() const { return layout_; }
 
 private:
+  void DrawText(const std::string& text) const;
+  // Whether the text with its cursor fits between the box's edges.
+  bool Fits(const std::string& text) const;
   void SaveBehind();
   void RestoreBehind() const;
 

@@ -94,6 +94,7 @@ void TListBox::DrawRows(bool colored) const {
   FillBox(l.Left, l.Top, l.Right, l.Bottom, static_cast<uint8_t>(l.Background[0]),
           static_cast<uint8_t>(l.Background[1]), static_cast<uint8_t>(l.Background[2]));
   const TBMPFont* font = WidgetFont(l.Font);
+  const TBoxClip clip(l.Left, l.Top, l.Right, l.Bottom);
   for (int r = 0; r < l.VisibleRows && topIndex_ + r < Count(); ++r) {
     const int y = l.Top + r * l.RowHeight;
     const uint16_t position = static_cast<uint16_t>(topIndex_ + r);

@@ -237,11 +237,13 @@ TEST_F(WidgetTest, ListPulseKeyRepeatAndScrolling) {
   flat->Draw();
 }
 
-// Catches a wrong bar, text off its row, Draw using colour bytes, DrawColored using the box's font, rows past the box.
+// Catches a wrong bar, text off its row, Draw using colour bytes, DrawColored using the box's font, rows or text
+// past the box.
 TEST_F(WidgetTest, ListDrawAndDrawColored) {
   const std::string layout = "X=100\nY=100\nWidth=100\nHeight=40\nFontAddress=4\nRowHeight=16\nBackground=102030";
   auto box = ListBox(layout);
-  for (const char* text : {"\x03" "AB", "\x05" "CD", "EF"}) box->AddItem(text);
+  for (const std::string& text : {std::string("\x03" "AB"), "\x05" + std::string(30, 'C'), std::string("EF")})
+    box->AddItem(text);
   for (int f = 0; f < 16; ++f) box->HandleKeys();
   const uint32_t bar = 0x402840, background = 0x102030;  // (64, 40, 64) halfway between the defaults
   box->Draw();
@@ -253,8 +255,10 @@ TEST_F(WidgetTest, ListDrawAndDrawColored) {
             (Colours{bar, bar, Ink(1), Ink(1), bar, bar, bar, background, Ink(1), background, background}));
   box->DrawColored();
   // Switch bytes pick fonts 3 and 5 and take no room; colour text has no letter spacing: "AB" fills x 100-107.
-  EXPECT_EQ((Colours{Pixel(100, 103), Pixel(107, 103), Pixel(108, 103), Pixel(100, 119), Pixel(199, 100)}),
-            (Colours{Ink(3), Ink(3), bar, Ink(5), bar}));
+  // 30 letters of 4 pixels from x 100 stop at the box's right edge, 199.
+  EXPECT_EQ((Colours{Pixel(100, 103), Pixel(107, 103), Pixel(108, 103), Pixel(100, 119), Pixel(199, 100),
+                     Pixel(199, 119), Pixel(200, 119), Pixel(219, 119)}),
+            (Colours{Ink(3), Ink(3), bar, Ink(5), bar, Ink(5), 0, 0}));
   ListBox(layout)->Draw();  // an empty box: background only, and nothing outside it
   EXPECT_EQ((Colours{Pixel(100, 100), Pixel(199, 139), Pixel(200, 139), Pixel(199, 140)}),
             (Colours{background, background, 0, 0}));
@@ -289,7 +293,7 @@ TEST_F(WidgetTest, RealControlsIni) {
     EXPECT_EQ(std::tuple(l.Keys, l.AlignText, l.RowHeight, l.TextX, l.TextOffsetY, l.Font < 4),
               std::tuple(kProgramKeys, 1, 28, 320, 9, true)) << name;
     if (name == "SelectPlayer") {
-      EXPECT_EQ(std::tuple(l.Left, l.Top, l.Right, l.Bottom, l.VisibleRows), std::tuple(120, 80, 519, 415, 12));
+      EXPECT_EQ(std::tuple(l.Left, l.Top, l.Right, l.Bottom, l.VisibleRows), std::tuple(60, 80, 579, 415, 12));
     }
   }
   auto erase = TListBox::Create("controls.ini", "DeletePlayer", *mad);
@@ -298,21 +302,22 @@ TEST_F(WidgetTest, RealControlsIni) {
   EXPECT_EQ(erase->GetItem(1).substr(0, 3), "Yes") << "the entry at position 1 confirms";
   auto edit = TEditBox::Create("controls.ini", "NewPlayer", *mad);
   const TEditBoxLayout& e = edit->Layout();
-  EXPECT_EQ(std::tuple(e.Left, e.Top, e.Right, e.Bottom, e.TextY, e.TextX), std::tuple(120, 240, 519, 271, 251, 320));
+  EXPECT_EQ(std::tuple(e.Left, e.Top, e.Right, e.Bottom, e.TextY, e.TextX), std::tuple(70, 240, 569, 271, 251, 320));
   EXPECT_EQ(std::tuple(e.Font, e.MaxLength, e.TextCase, e.Transparent), std::tuple(1u, 30, 0, false));
   EXPECT_EQ(log.Count("LISTBOX") + log.Count("EDITBOX") + log.Count("ZRINIFILE, TIniFile.ReadRGB"), 0);
 }
 
-// Catches added filtering, case rules on the wrong letters, length off by one, bad closing keys, keys typed earlier,
-// a cursor that does not follow the text, text drawn off its place, a transparent box leaving its drawing behind,
-// and one partly off the screen going outside the back buffer.
+// Catches control characters taken (a Tab would switch colours), text and cursor let run past the box (5 pixels a
+// character: 5 fit in 30 with the cursor), case rules on the wrong letters, length off by one, bad closing keys, keys
+// typed earlier, a cursor that does not follow the text, text drawn off its place or past the box, a transparent box
+// leaving its drawing behind, and one partly off the screen going outside the back buffer.
 TEST_F(WidgetTest, EditTypingAndDrawing) {
   const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-      {"", "aB1\t-\r", "aB1\t-"}, {"TextCase=Upper", "aZ9\r", "AZ9"}, {"TextCase=LOWER", "AbC\r", "abc"},
+      {"", "aB1\t-\x01 ~\x1f\r", "aB1- ~"}, {"Width=30", "abcdefg\r", "abcde"}, {"TextCase=Upper", "aZ9\r", "AZ9"}, {"TextCase=LOWER", "AbC\r", "abc"},
       {"MaxLength=3", "abcd\r", "abc"}, {"MaxLength=0", "ab\r", ""}, {"MaxLength=-4", "ab\r", ""},
       {"", "abc\b\r", "ab"}, {"", "\b\bx\r", "x"}, {"", "abc\x1b", ""}, {"MaxLength=1", "abc\x1b", ""},
       {"", std::string("ab\0x\r", 5), "ab"}, {"", std::string("ab\0\r", 4), "ab"},
-      {"", std::string("ab\0\x1b", 4), ""}, {"MaxLength=300", std::string(260, 'q') + "\r", std::string(255, 'q')},
+      {"", std::string("ab\0\x1b", 4), ""}, {"MaxLength=300\nWidth=2000", std::string(260, 'q') + "\r", std::string(255, 'q')},
   };
   for (const auto& [layout, keys, text] : cases)
     EXPECT_EQ(Type(*EditBox(layout), keys), text) << layout << " typing " << ::testing::PrintToString(keys);
@@ -329,6 +334,9 @@ TEST_F(WidgetTest, EditTypingAndDrawing) {
             (Colours{Ink(0), background, Ink(0), Ink(0), background, background, background, 0}));
   EXPECT_EQ(Type(*EditBox(layout), "ABC\b\r"), "AB");
   EXPECT_EQ(std::pair(Pixel(23, 15), Pixel(25, 15)), std::pair(Ink(0), background)) << "cursor back after B";
+  ClearScreen(0, 0, 0);
+  EditBox(layout)->DrawMessage(std::string(40, 'M'));
+  EXPECT_EQ(std::pair(Pixel(108, 15), Pixel(110, 15)), std::pair(Ink(0), 0u)) << "a message stops at the box's edge";
 
   for (int y = 0; y < 480; y += 8)
     for (int x = 0; x < 640; x += 8) FillBox(x, y, x + 7, y + 7, uint8_t(x / 3), uint8_t(y / 2), uint8_t(x ^ y));

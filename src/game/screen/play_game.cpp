@@ -77,6 +77,7 @@ bool PlayGame(GameContext& context, TMaps& maps, int mapIndex) {
   if (!completed) return false;
 
   LogStatus("Map completed at tick " + std::to_string(session.TickNumber), "GAME, PlayGame");
+  if (context.MapCompleted) context.MapCompleted(mapIndex);
   std::string endSong;
   if (context.Music) {
     context.Music->GetOrderItem("MAPEND", 1, endSong);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "game/screen/color_text.h"
 
@@ -25,6 +26,10 @@ struct GameContext {
   TWaveCollection* Waves = nullptr;
   TMusicCollection* Music = nullptr;
   TZrarFont* AntiFont = nullptr;       // speech bubbles of the end-of-pack scene
+  // Called with the map's index as soon as it is completed, before the
+  // map-completed scene: the completion is kept even if the window is closed
+  // during the scene.
+  std::function<void(int)> MapCompleted;
 };
 
 // Plays map mapIndex (0-based) of the pack until it is completed (true) or
