@@ -9,8 +9,6 @@
 #include <system_error>
 #include <vector>
 
-#include <unistd.h>
-
 #include "archive/mad.h"
 #include "archive/mad_write.h"
 #include "core/stream.h"
@@ -18,6 +16,7 @@
 #include "maps/map_source.h"
 #include "maps/pack_info.h"
 #include "maps/xmap_write.h"
+#include "output_file.h"
 
 namespace fs = std::filesystem;
 using namespace quarry;
@@ -41,22 +40,41 @@ void Usage(std::FILE* out) {
       out);
 }
 
-bool ReadFile(const fs::path& path, std::string& text) {
+// A file larger than any source is refused before it is read.
+bool ReadSource(const fs::path& path, std::string& text, std::vector<TSourceProblem>& problems) {
+  const int64_t size = RegularFileSize(path.string());
+  if (size > static_cast<int64_t>(kMaxMapSourceSize)) {
+    problems.push_back({1, std::to_string(size) + " bytes, larger than any map source (at most " +
+                               std::to_string(kMaxMapSourceSize) + ")"});
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  if (size < 0 || !in) {
+    problems.push_back({1, "cannot be read"});
+    return false;
+  }
   std::stringstream buffer;
   buffer << in.rdbuf();
   text = buffer.str();
   return true;
 }
 
-int Report(const std::string& file, const std::vector<TSourceProblem>& problems) {
-  for (const TSourceProblem& p : problems) std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), p.Line, p.Message.c_str());
-  return static_cast<int>(problems.size());
+// Prints problems until the run has shown kMaxSourceProblems of them; false
+// (after "too many errors") once there are more.
+bool Report(const std::string& file, const std::vector<TSourceProblem>& problems, size_t& errors) {
+  for (const TSourceProblem& p : problems) {
+    if (errors == kMaxSourceProblems) {
+      std::fputs("too many errors\n", stderr);
+      return false;
+    }
+    std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), p.Line, p.Message.c_str());
+    ++errors;
+  }
+  return true;
 }
 
 int Build(const fs::path& sourceDir, const std::string& output) {
-  int errors = 0;
+  size_t errors = 0;
   std::error_code ec;
   if (!fs::is_directory(sourceDir, ec)) {
     std::fprintf(stderr, "%s: not a folder\n", sourceDir.string().c_str());
@@ -66,14 +84,14 @@ int Build(const fs::path& sourceDir, const std::string& output) {
   TPackSource pack;
   fs::path packFile = sourceDir / "pack.txt";
   std::string text;
-  if (!ReadFile(packFile, text)) {
+  std::vector<TSourceProblem> packProblems;
+  if (!fs::exists(packFile, ec)) {
     std::fprintf(stderr, "%s:1: missing pack description (title: and author: lines)\n", packFile.string().c_str());
     ++errors;
-  } else {
-    std::vector<TSourceProblem> problems;
-    ParsePackSource(text, pack, problems);
-    errors += Report(packFile.string(), problems);
+  } else if (ReadSource(packFile, text, packProblems)) {
+    ParsePackSource(text, pack, packProblems);
   }
+  bool more = Report(packFile.string(), packProblems, errors);
 
   std::vector<fs::path> mapFiles;
   for (const fs::directory_entry& entry : fs::directory_iterator(sourceDir, ec))
@@ -88,33 +106,41 @@ int Build(const fs::path& sourceDir, const std::string& output) {
   }
 
   std::vector<TXMap> maps;
-  for (const fs::path& file : mapFiles) {
+  for (size_t i = 0; i < mapFiles.size() && more; ++i) {
     std::vector<TSourceProblem> problems;
     TMapSource source;
-    if (!ReadFile(file, text)) problems.push_back({1, "cannot be read"});
-    else if (ParseMapSource(text, source, problems)) maps.push_back(MapSourceToXMap(source));
-    errors += Report(file.string(), problems);
+    if (ReadSource(mapFiles[i], text, problems) && ParseMapSource(text, source, problems))
+      maps.push_back(MapSourceToXMap(source));
+    more = Report(mapFiles[i].string(), problems, errors);
+  }
+  if (!more) {
+    std::fprintf(stderr, "%s not written\n", output.c_str());
+    return 1;
   }
   if (errors > 0) {
-    std::fprintf(stderr, "%d problem(s); %s not written\n", errors, output.c_str());
+    std::fprintf(stderr, "%zu problem(s); %s not written\n", errors, output.c_str());
     return 1;
   }
 
-  // Written beside the target and renamed at the end, so a failed write
-  // leaves no half pack behind.
-  std::string partial = output + ".part" + std::to_string(::getpid());
+  // Written in a private folder beside the target and renamed at the end, so
+  // a failed write leaves no half pack behind and nothing planted is followed.
+  TOutputFolder partial(output);
+  if (partial.FilePath().empty()) {
+    std::fprintf(stderr, "%s\n", partial.Error().c_str());
+    return 1;
+  }
   bool written;
   {
-    TMADWrite writer(partial);
+    TMADWrite writer(partial.FilePath());
     for (size_t i = 0; i < maps.size(); ++i)
       writer.AddBytes(WriteXMapBinary(maps[i], false), MapMemberName(static_cast<int>(i) + 1));
     std::string info = WritePackInfo(pack.Title, pack.Author, static_cast<int>(maps.size()));
     writer.AddBytes(std::vector<uint8_t>(info.begin(), info.end()), "info");
     written = writer.Done();
   }
-  if (!written || (fs::rename(partial, output, ec), ec)) {
-    fs::remove(partial, ec);
-    std::fprintf(stderr, "%s: cannot be written\n", output.c_str());
+  if (!written || !partial.Commit()) {
+    std::fprintf(stderr, "%s: cannot be written%s%s\n", output.c_str(), partial.Error().empty() ? "" : ": ",
+                 partial.Error().c_str());
     return 1;
   }
   std::printf("%s: %zu maps, \"%s\" by %s\n", output.c_str(), maps.size(), pack.Title.c_str(), pack.Author.c_str());
