@@ -29,14 +29,15 @@ std::vector<SourceLine> SplitLines(const std::string& text) {
   return lines;
 }
 
-// Collects a source's problems up to the bound; Full() once "too many
-// errors" has ended the list.
+// Collects a source's problems. Rule problems are few by nature (the border
+// and the cells of one grid); the others are bounded, and "too many errors"
+// ends the list and the reading: Full() is then true.
 class ProblemList {
 public:
   explicit ProblemList(std::vector<TSourceProblem>& problems) : problems_(problems), before_(problems.size()) {}
   void Add(int line, const std::string& message, bool rule = false) {
-    if (Full()) return;
-    if (problems_.size() - before_ == kMaxSourceProblems) {
+    if (full_) return;
+    if (!rule && unreadable_++ == kMaxSourceProblems) {
       problems_.push_back({line, "too many errors"});
       full_ = true;
       return;
@@ -49,6 +50,7 @@ public:
 private:
   std::vector<TSourceProblem>& problems_;
   size_t before_;
+  size_t unreadable_ = 0;
   bool full_ = false;
 };
 

@@ -29,8 +29,8 @@ bool IsElementCharacter(char c);
 // Far more than any map source needs (12 rows, two texts of 255 bytes, long
 // solutions, comments): a larger file is refused before it is read whole.
 constexpr size_t kMaxMapSourceSize = size_t{1} << 20;
-// A source is read no further after this many problems; one more problem,
-// "too many errors", ends the list.
+// A source is read no further after this many problems with its text (rule
+// problems aside); one more, "too many errors", ends the list.
 constexpr size_t kMaxSourceProblems = 20;
 
 struct TSourceProblem {

@@ -114,7 +114,7 @@ TEST_F(ReplayTool, UnreadableMapsPackNumbersAndPumpsAreRefused) {
   Write("long.map", source.insert(source.find("solution:"), std::string(20, '#') + "\n"));
   Outcome outcome = Run("long.map");
   EXPECT_EQ(std::make_tuple(outcome.code, outcome.out), std::make_tuple(2, std::string()));
-  EXPECT_NE(outcome.err.find("long.map:14: more than 12 map rows"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("long.map:15: more than 12 map rows"), std::string::npos) << outcome.err;
 
   {
     TMADWrite pack(dir / "test.qs");
