@@ -5,7 +5,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 # Debian packages the build, the tests and the data build need.
 PACKAGES=(g++ cmake make pkg-config libsdl1.2-compat-dev libopenmpt-dev libgtest-dev
-          libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev)
+          libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev libpng-dev)
 
 need_packages() {
   local missing=()

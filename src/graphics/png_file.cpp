@@ -51,12 +51,12 @@ TRgbImage TRgbImage::Half() const {
   return half;
 }
 
-TRgbImage Grid(const std::vector<TRgbImage>& cells, int columns) {
+TRgbImage Grid(const std::vector<TRgbImage>& cells, int columns, int gap) {
   if (cells.empty() || columns < 1) return {};
   columns = std::min<int>(columns, static_cast<int>(cells.size()));
   const int rows = (static_cast<int>(cells.size()) + columns - 1) / columns;
-  const int w = cells[0].Width, h = cells[0].Height;
-  TRgbImage grid(w * columns, h * rows);
+  const int w = cells[0].Width + gap, h = cells[0].Height + gap;
+  TRgbImage grid(w * columns - gap, h * rows - gap);
   for (size_t i = 0; i < cells.size(); ++i)
     grid.Paste(cells[i], static_cast<int>(i % columns) * w, static_cast<int>(i / columns) * h);
   return grid;

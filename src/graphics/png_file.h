@@ -24,8 +24,9 @@ struct TRgbImage {
   std::vector<uint8_t> Pixels;  // rows top first, 3 bytes (R, G, B) a pixel
 };
 
-// Equal cells side by side, columns to a row, left to right and top down.
-TRgbImage Grid(const std::vector<TRgbImage>& cells, int columns);
+// Equal cells side by side, columns to a row, left to right and top down,
+// gap black pixels between neighbours.
+TRgbImage Grid(const std::vector<TRgbImage>& cells, int columns, int gap = 0);
 
 // The image as an 8-bit RGB PNG file; empty when libpng failed.
 std::vector<uint8_t> EncodePng(const TRgbImage& image);

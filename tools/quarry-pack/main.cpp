@@ -1,5 +1,6 @@
-// quarry-pack: builds a level pack (.qs) from a folder of text maps, or lists
-// the maps of a pack. The source format is described in maps/map_source.h.
+// quarry-pack: builds a level pack (.qs) from a folder of text maps, lists
+// the maps of a pack, or draws them all on one PNG contact sheet. The source
+// format is described in maps/map_source.h.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +12,11 @@
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
+#include "core/random.h"
 #include "core/stream.h"
+#include "game/cave.h"
+#include "game/replay.h"
+#include "game/screen/cave_picture.h"
 #include "maps/map_pack.h"
 #include "maps/map_source.h"
 #include "maps/pack_info.h"
@@ -25,11 +30,15 @@ namespace {
 
 // The progress record of a player holds 256 maps per pack.
 constexpr size_t kMaxPackMaps = 256;
+constexpr int kSheetColumns = 4;
 
 void Usage(std::FILE* out) {
   std::fputs(
       "usage: quarry-pack SOURCE_DIR OUTPUT.qs   build a level pack\n"
       "       quarry-pack --list PACK.qs         print title, author and each map's name and author\n"
+      "       quarry-pack --contact-sheet OUT.png [--data DIR] PACK.qs\n"
+      "                                          every map's start, half size, with its number and name;\n"
+      "                                          drawn with DIR/quarry.mad (default: the working directory)\n"
       "\n"
       "SOURCE_DIR holds pack.txt (lines 'title: ...' and 'author: ...') and one\n"
       "file per map named *.map, taken in name order. A map file has 'name:' and\n"
@@ -165,10 +174,62 @@ int List(const std::string& packFile) {
   return 0;
 }
 
+// Font switch bytes (0 to 6) in a name would change the caption's colour.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<uint8_t>(c) < 7) c = '?';
+  return text;
+}
+
+int ContactSheet(const std::string& output, const std::string& dataDir, const std::string& packFile) {
+  TMaps maps;
+  if (!maps.Load(packFile) || maps.Count() == 0) {
+    std::fprintf(stderr, "%s: %s\n", packFile.c_str(), maps.Count() == 0 ? "holds no maps" : "cannot be opened");
+    return 1;
+  }
+  std::string error;
+  std::unique_ptr<TCavePainter> painter = TCavePainter::Open(dataDir, error);
+  if (!painter) {
+    std::fprintf(stderr, "quarry-pack: %s\n", error.c_str());
+    return 1;
+  }
+  TSoundRecorder sounds;
+  TCave cave(maps, painter->Table(), sounds);
+  Randomize(0);  // the same variants on every run
+  std::vector<TRgbImage> cells;
+  for (int i = 0; i < maps.Count(); ++i) {
+    TPlaySession session(cave, i);
+    TRgbImage start;
+    RunSolution(session, "", nullptr, [&](uint32_t) { start = painter->Cave(session).Half(); });
+    cells.push_back(painter->Captioned(start, std::to_string(i + 1) + "  \1" + Printable(maps.GetMapName(i))));
+  }
+  const TRgbImage sheet = Grid(cells, kSheetColumns, kPictureGap);
+  const std::vector<uint8_t> png = EncodePng(sheet);
+  error = output + ": cannot encode the picture";
+  if (png.empty() || !WriteOutputFile(output, png, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s: %d maps, %d x %d\n", output.c_str(), maps.Count(), sheet.Width, sheet.Height);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--contact-sheet") {
+    std::string dataDir = ".";
+    std::vector<std::string> files;
+    for (size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == "--data" && i + 1 < args.size()) dataDir = args[++i];
+      else files.push_back(args[i]);
+    }
+    if (files.size() == 2 && files[0].rfind("--", 0) != 0 && files[1].rfind("--", 0) != 0)
+      return ContactSheet(files[0], dataDir, files[1]);
+    Usage(stderr);
+    return 2;
+  }
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     Usage(stdout);
     return 0;

@@ -332,7 +332,7 @@ int Run(int argc, char** argv) {
               << " diamonds left, player " << PlayerFateName(result.Fate) << "\n";
   }
   if (dump) std::cout << DumpGrid(cave);
-  if (strip && !WritePicture(stripPath, Grid(frames, kStripColumns))) return kExitUsage;
+  if (strip && !WritePicture(stripPath, Grid(frames, kStripColumns, kPictureGap))) return kExitUsage;
   return result.Completed ? kExitCompleted : kExitNotCompleted;
 }
 

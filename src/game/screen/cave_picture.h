@@ -16,6 +16,7 @@ class TPlaySession;
 constexpr int kCavePictureWidth = 640;   // 20 cells of 32 pixels
 constexpr int kCavePictureHeight = 384;  // 12 rows
 constexpr int kCaptionHeight = 32;       // the text band under a picture
+constexpr int kPictureGap = 8;           // black between pictures of a strip or sheet
 
 class TCavePainter {
 public:
