@@ -98,6 +98,8 @@ TEST_F(Pictures, StartAndStripShowTheGamesTiles) {
   ASSERT_EQ(Run("'" QUARRY_REPLAY "' --png start.png --data '" + kRunDir + "' tiny.map"), 0) << ReadFileBytes(dir / "err.txt");
   TRgbImage start = Decoded("start.png");
   ASSERT_EQ(std::make_tuple(start.Width, start.Height), std::make_tuple(640, 384));
+  const std::string bytes = ReadFileBytes(dir / "start.png");
+  EXPECT_FALSE(DecodePng({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size() - 20}, start)) << "cut short";
   EXPECT_TRUE(Shows(start, 0, 0, 0, 0, {"#"}));
   EXPECT_TRUE(Shows(start, 0, 0, 19, 11, {"%"}));
   EXPECT_TRUE(Shows(start, 0, 0, 1, 1, {"*D"}));

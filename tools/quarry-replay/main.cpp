@@ -199,8 +199,11 @@ int Run(int argc, char** argv) {
     }
   }
   const bool png = !pngPath.empty(), strip = !stripPath.empty();
-  if (positional.empty() || positional.size() > 3 || (png && strip) || (toScript && (png || strip)) ||
-      (strip && every == 0) || (!strip && every != 0)) {
+  if (strip != (every != 0)) {
+    std::cerr << "quarry-replay: --strip and --every K (from 1) go together\n";
+    return kExitUsage;
+  }
+  if (positional.empty() || positional.size() > 3 || (png && strip) || (toScript && (png || strip))) {
     std::cerr << kUsage;
     return kExitUsage;
   }
