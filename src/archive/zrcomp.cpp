@@ -1,5 +1,6 @@
 #include "archive/zrcomp.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -66,7 +67,7 @@ std::string Hex2(uint8_t b) {
 bool ZRCompress(std::span<const uint8_t> data, std::vector<uint8_t>& out, uint8_t stride,
                 uint8_t flags) {
   // Stride 4 and up would give method bytes 3 to 6, which mean other layers.
-  if (stride < 1 || stride > 3 || data.size() > 0xFFFFFFFFu) return false;
+  if (stride < 1 || stride > 3 || data.size() > kMaxCompressInput) return false;
   const bool lzw = (flags & kZrNoLzw) == 0;
   const std::vector<uint8_t> p = Prepare(data, stride);
   std::vector<uint8_t> r, z, rz, rzh, zh, h, rh;
@@ -97,6 +98,14 @@ bool ZRCompress(std::span<const uint8_t> data, std::vector<uint8_t>& out, uint8_
   const std::vector<uint8_t>* candidates[8] = {&p, &r, &h, &rh, &rz, &z, &rzh, &zh};
   size_t sizes[8];
   for (int i = 0; i < 8; ++i) sizes[i] = candidates[i]->size();
+  // Inner layers a decoder must rebuild whole: the RLE layer (from the
+  // Huffman layer of RH, the LZW layer of RZ and RZH), the LZW layer under a
+  // Huffman one (RZH, ZH). The prepared layer is within the cap above, so P
+  // and R always remain.
+  const auto tooLong = [](const std::vector<uint8_t>& layer) { return layer.size() > kMaxDecodedSize; };
+  if (tooLong(r)) sizes[kCandRH] = sizes[kCandRZ] = sizes[kCandRZH] = SIZE_MAX;
+  if (tooLong(rz)) sizes[kCandRZH] = SIZE_MAX;
+  if (tooLong(z)) sizes[kCandZH] = SIZE_MAX;
   const std::vector<uint8_t>& best = *candidates[ZRChooseCandidate(sizes, lzw)];
   out.insert(out.end(), best.begin(), best.end());
   return true;

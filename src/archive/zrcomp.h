@@ -18,9 +18,15 @@ class TStream;
 constexpr uint8_t kZrNoLzw = 1;   // leave out every chain with LZW
 constexpr uint8_t kZrReport = 2;  // print the candidate sizes on standard output
 
+// The most data one stream may hold: its prepared layer (5 bytes more) must
+// stay within what a decoder yields for one layer, or the stream could not be
+// read back.
+constexpr size_t kMaxCompressInput = kMaxDecodedSize - 5;
+
 // Appends the smallest candidate chain for data to out. Stride 1 stores the
 // data as is, 2 and 3 split it into byte planes first. Returns false (and
-// writes nothing) for any other stride or data of 4 GiB or more.
+// writes nothing) for any other stride or data over kMaxCompressInput. A
+// candidate with an inner layer longer than a decoder yields is never chosen.
 bool ZRCompress(std::span<const uint8_t> data, std::vector<uint8_t>& out,
                 uint8_t stride = 1, uint8_t flags = 0);
 std::vector<uint8_t> ZRCompress(std::span<const uint8_t> data, uint8_t stride = 1,

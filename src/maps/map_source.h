@@ -26,9 +26,20 @@ namespace quarry {
 // The characters a map may hold: " *$@&0.#%!><=".
 bool IsElementCharacter(char c);
 
+// Far more than any map source needs (12 rows, two texts of 255 bytes, long
+// solutions, comments): a larger file is refused before it is read whole.
+constexpr size_t kMaxMapSourceSize = size_t{1} << 20;
+// A source is read no further after this many problems with its text (rule
+// problems aside); one more, "too many errors", ends the list.
+constexpr size_t kMaxSourceProblems = 20;
+
 struct TSourceProblem {
   int Line = 0;  // 1-based; the last line of the file for what is missing
   std::string Message;
+  // A rule of the pack (the name and author lines, the framed border, one
+  // player start, an exit) rather than text that cannot be read as a map:
+  // the grid is whole and can still be played.
+  bool Rule = false;
 };
 
 struct TMapSource {
@@ -39,7 +50,8 @@ struct TMapSource {
   std::string Solution;           // the solution: lines' values, joined by '\n'
 };
 
-// Parses and checks one map source; true when there were no problems.
+// Parses and checks one map source; true when there were no problems. A text
+// over kMaxMapSourceSize is one problem and is not parsed.
 bool ParseMapSource(const std::string& text, TMapSource& map, std::vector<TSourceProblem>& problems);
 
 // A 20 x 12 record with the source's cells, name and author.

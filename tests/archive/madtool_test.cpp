@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "archive/mad.h"
 #include "archive/mad_write.h"
 #include "archive/zrcomp.h"
 #include "archive_fixture.h"
@@ -150,6 +151,74 @@ TEST_F(MadtoolTest, DamagedOrMissingInputsExitOneAndWriteNothing) {
   EXPECT_NE(Expect(1, "decompress half.z out.txt").err.find("half.z"), std::string::npos);
   EXPECT_FALSE(fs::exists(Path("out.txt")));
   ExpectNoTempFiles();
+}
+
+// A link planted where a temporary file would go with a guessable name
+// (the target's name and the process id) must not be followed.
+TEST_F(MadtoolTest, TemporaryFilesNeverFollowPlantedLinks) {
+  MakeArchive("a.mad", {{{'n', 'e', 'w'}, "m"}});
+  WriteBytes(Path("px"), sample::Pixels(300, 1));
+  WriteBytes(Path("victim"), {'k', 'e', 'e', 'p'});
+  fs::create_directories(dir.Path() / "out");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"extract", "a.mad", "-C", "out"}, {"compress", "px", "out/M"}, {"create", "out/M", "px"}}) {
+    fs::remove(Path("out/M"));
+    std::vector<std::string> argv{MADTOOL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    EXPECT_EQ(RunWithPlantedFiles(dir.Path(), argv, [&](pid_t pid) {
+                fs::create_symlink(Path("victim"), Path("out/M.madtool-" + std::to_string(pid) + ".tmp"));
+              }), 0) << args[0];
+    EXPECT_EQ(ReadBytes(Path("victim")), Bytes({'k', 'e', 'e', 'p'})) << args[0];
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Path("out/M")))) << args[0];
+    for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) fs::remove(entry.path());
+  }
+}
+
+// A plain-list archive whose count claims more entries than the list holds.
+Bytes ShortListArchive() {
+  Bytes image = {'Z', 'E', 'P', 'H', 'Y', 'R', 'A', 0xFA, 0xFE, 0x01, 19, 0, 0, 0, 'h', 'e', 'l', 'l', 'o', 0xFF, 0xFF, 5};
+  const std::string name = "HELLO       ";
+  image.insert(image.end(), name.begin(), name.end());
+  for (uint8_t field : {14, 5, 5}) image = image + Bytes{field, 0, 0, 0};
+  image.push_back(kMadStored);
+  return image;
+}
+
+TEST_F(MadtoolTest, DamageIsReportedAlikeAndNamesAreEscaped) {
+  MakeArchive("esc.mad", {{{'x'}, "a\x1b[2J\\b"}});
+  const RunResult list = Expect(0, "list esc.mad");
+  EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(list.out.rfind("A\\x1B[2J\\\\B ", 0), 0u) << list.out;
+
+  WriteBytes(Path("short.mad"), ShortListArchive());
+  for (const char* command : {"list short.mad", "verify short.mad", "extract short.mad -C out"})
+    EXPECT_NE(Expect(1, command).err.find("short.mad: the file list is damaged (1 entry readable)"),
+              std::string::npos) << command;
+  EXPECT_FALSE(fs::exists(Path("out/HELLO")));
+
+  // The second of three members is damaged: the first was written, and the message says so.
+  const Bytes text = sample::Text(5000, 5);
+  MakeArchive("mid.mad", {{{1, 2, 3}, "one"}, {text, "two"}, {{4}, "three"}});
+  Bytes damaged = ReadBytes(Path("mid.mad"));
+  damaged[TMad(Path("mid.mad")).Entries()[1].start + 40] ^= 0x5A;
+  WriteBytes(Path("mid.mad"), damaged);
+  const RunResult extract = Expect(1, "extract mid.mad -C part");
+  EXPECT_NE(extract.err.find("member TWO is damaged"), std::string::npos) << extract.err;
+  EXPECT_NE(extract.err.find("1 of 3 members written: part/ONE\n"), std::string::npos) << extract.err;
+  EXPECT_EQ(ReadBytes(Path("part/ONE")), Bytes({1, 2, 3}));
+  EXPECT_FALSE(fs::exists(Path("part/TWO")));
+}
+
+// An input whose first layer would be longer than a decoder may produce is
+// refused before it is read.
+TEST_F(MadtoolTest, CompressRefusesWhatItCouldNotReadBack) {
+  {
+    std::ofstream big(Path("big"), std::ios::binary);
+  }
+  fs::resize_file(Path("big"), kMaxDecodedSize - 4);
+  EXPECT_NE(Expect(1, "compress big big.z").err.find("big: 268435452 bytes; one stream holds at most 268435451"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(Path("big.z")));
 }
 
 }  // namespace

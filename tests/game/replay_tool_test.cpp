@@ -108,5 +108,37 @@ TEST_F(ReplayTool, BadInputIsRefusedWithExitCodeTwo) {
   }
 }
 
+// Each says what is wrong rather than playing on or misreading the input.
+TEST_F(ReplayTool, UnreadableMapsPackNumbersAndPumpsAreRefused) {
+  std::string source = Source();
+  Write("long.map", source.insert(source.find("solution:"), std::string(20, '#') + "\n"));
+  Outcome outcome = Run("long.map");
+  EXPECT_EQ(std::make_tuple(outcome.code, outcome.out), std::make_tuple(2, std::string()));
+  EXPECT_NE(outcome.err.find("long.map:15: more than 12 map rows"), std::string::npos) << outcome.err;
+
+  {
+    TMADWrite pack(dir / "test.qs");
+    TMapSource map;
+    std::vector<TSourceProblem> problems;
+    ASSERT_TRUE(ParseMapSource(Source(), map, problems));
+    pack.AddBytes(WriteXMapBinary(MapSourceToXMap(map), false), "001.mpp");
+  }
+  Write("solution.txt", "RRR..R");
+  for (const auto& [args, message] : {std::pair{"test.qs 1", "test.qs: a pack needs a SOLUTION file"},
+                                      {"test.qs 2 solution.txt", "test.qs: there is no map 2 (the pack holds 1)"},
+                                      {"test.qs 2", "test.qs: there is no map 2 (the pack holds 1)"}}) {
+    outcome = Run(args);
+    EXPECT_EQ(outcome.code, 2) << args;
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << args << ": " << outcome.err;
+  }
+
+  // A script names pumps of at most 9 digits: "R" presses at first + 5 and releases at first + 6.
+  Write("r.txt", "R");
+  Expect("--to-script --first-pump 999999993 r.txt", 0, "999999998 down right\n999999999 up right\n");
+  for (const char* pump : {"999999994", "2147483647", "4294967295"})
+    EXPECT_NE(Expect(std::string("--to-script --first-pump ") + pump + " r.txt", 2, "").err.find("999999999"),
+              std::string::npos) << pump;
+}
+
 }  // namespace
 }  // namespace quarry

@@ -154,6 +154,15 @@ TEST(MapSource, EachProblemNamesItsLine) {
   EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nname: M\nauthor: A\n")), "2: duplicate 'name:' line");
   EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nauthor:\n")), "2: 'author:' has no text");
   EXPECT_EQ(Problems(Source(GoodRows(), "name: N\nauthor: A\ntitle: T\n")), "3: unknown key 'title:'");
+
+  // Bounded: twenty problems and "too many errors", or one for a text larger than any map.
+  std::vector<std::string> bad = GoodRows();
+  bad[2] = "#" + std::string(18, 'x') + "#";
+  bad[3] = bad[2];
+  std::string many = Problems(Source(bad));
+  EXPECT_EQ(std::count(many.begin(), many.end(), '/'), 20) << many;
+  EXPECT_EQ(many.substr(many.size() - 21), " / 6: too many errors") << many;
+  EXPECT_EQ(Problems(std::string((1 << 20) + 1, '\n')), "1: 1048577 bytes, larger than any map source (at most 1048576)");
 }
 
 TEST(PackInfo, DescriptionSourceAndWrittenBytes) {
@@ -281,6 +290,37 @@ TEST(MadtoolMap, MapFileAsJson) {
   EXPECT_EQ(out.exitCode, 0);
   EXPECT_NE(out.text.find("\"loaded\":false, \"width\":0"), std::string::npos) << out.text;
   EXPECT_NE(out.text.find("\"cells\":[]}"), std::string::npos) << out.text;
+}
+
+TEST(QuarryPack, HostileSourcesAreBoundedAndLinksNotFollowed) {
+  TempDir dir;
+  fs::path source = dir.Path() / "src";
+  fs::copy(SAMPLE_PACK_DIR, source);
+  // 100000 rows too many: twenty lines, then "too many errors".
+  std::string rows;
+  for (int i = 0; i < 100000; ++i) rows += "#\n";
+  WriteFileBytes(source / "03-long.map", ReadFileBytes(source / "01-first.map") + rows);
+  Output result = RunTool(QUARRY_PACK_EXE, source.string() + " " + dir / "out.qs");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(std::count(result.text.begin(), result.text.end(), '\n'), 22) << result.text.substr(0, 2000);
+  EXPECT_NE(result.text.find("\ntoo many errors\n"), std::string::npos) << result.text.substr(0, 2000);
+
+  // A 2 MiB file is refused unread (a hole: no disk space taken).
+  fs::remove(source / "03-long.map");
+  { std::ofstream big(source / "03-big.map"); }
+  fs::resize_file(source / "03-big.map", 2 << 20);
+  result = RunTool(QUARRY_PACK_EXE, source.string() + " " + dir / "out.qs");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.text.find("03-big.map:1: 2097152 bytes, larger than any map source (at most 1048576)\n1 problem"),
+            std::string::npos) << result.text.substr(0, 2000);
+
+  fs::remove(source / "03-big.map");
+  WriteFileBytes(dir / "victim", "keep");
+  EXPECT_EQ(RunWithPlantedFiles(dir.Path(), {QUARRY_PACK_EXE, source.string(), "out.qs"}, [&](pid_t pid) {
+              fs::create_symlink(dir / "victim", dir / ("out.qs.part" + std::to_string(pid)));
+            }), 0);
+  EXPECT_EQ(ReadFileBytes(dir / "victim"), "keep");
+  EXPECT_TRUE(TMaps().Load(dir / "out.qs"));
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,6 +74,37 @@ inline std::string ReadFileBytes(const std::filesystem::path& path) {
 inline void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream f(path, std::ios::binary);
   f << bytes;
+}
+
+// Runs program (argv[0] = program) in folder dir with its output thrown away,
+// after plant(pid) has run with the child's process id and before the child
+// starts: tests use it to put a symbolic link where a tool that names its
+// temporary files after its process id would write. Returns the exit code.
+inline int RunWithPlantedFiles(const std::filesystem::path& dir, const std::vector<std::string>& argv,
+                               const std::function<void(pid_t)>& plant) {
+  int go[2];
+  if (::pipe(go) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(go[1]);
+    char byte;
+    if (::read(go[0], &byte, 1) != 1 || ::chdir(dir.c_str()) != 0) ::_exit(127);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  ::close(go[0]);
+  if (child > 0) plant(child);
+  const bool started = ::write(go[1], "x", 1) == 1;
+  ::close(go[1]);
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !started) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace quarry

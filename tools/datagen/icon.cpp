@@ -1,12 +1,10 @@
 #include "icon.h"
 
-#include <png.h>
-
-#include <cstdio>
-#include <memory>
+#include <algorithm>
 #include <stdexcept>
 
 #include "art.h"
+#include "graphics/png_file.h"
 
 namespace datagen {
 
@@ -54,34 +52,17 @@ Image ScaledSquare(const Image& image, int size) {
   return out;
 }
 
-void WritePng(const std::string& path, const Image& image) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!file) throw std::runtime_error("cannot write " + path);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    throw std::runtime_error("libpng could not start");
-  }
-  std::vector<uint8_t> row(static_cast<size_t>(image.Width()) * 3);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    throw std::runtime_error("cannot write " + path);
-  }
-  png_init_io(png, file.get());
-  png_set_IHDR(png, info, image.Width(), image.Height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < image.Height(); ++y) {
+std::vector<uint8_t> EncodeIconPng(const Image& image) {
+  quarry::TRgbImage rgb(image.Width(), image.Height());
+  for (int y = 0; y < image.Height(); ++y)
     for (int x = 0; x < image.Width(); ++x) {
       Rgb c = image.Get(x, y);
-      row[x * 3] = c.r, row[x * 3 + 1] = c.g, row[x * 3 + 2] = c.b;
+      uint8_t* pixel = rgb.At(x, y);
+      pixel[0] = c.r, pixel[1] = c.g, pixel[2] = c.b;
     }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0) throw std::runtime_error("cannot write " + path);
+  std::vector<uint8_t> png = quarry::EncodePng(rgb);
+  if (png.empty()) throw std::runtime_error("libpng could not encode the icon");
+  return png;
 }
 
 }  // namespace datagen

@@ -14,8 +14,8 @@ Image GameIcon();
 // The image scaled to size x size: box-averaged when shrinking, repeated
 // pixels when growing, so tile edges stay sharp.
 Image ScaledSquare(const Image& image, int size);
-// An 8-bit RGB PNG; throws std::runtime_error when it cannot be written.
-void WritePng(const std::string& path, const Image& image);
+// The image as an 8-bit RGB PNG.
+std::vector<uint8_t> EncodeIconPng(const Image& image);
 
 constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 

@@ -9,6 +9,7 @@
 
 #include "archive/mad_write.h"
 #include "core/text.h"
+#include "output_file.h"
 
 namespace datagen {
 
@@ -49,15 +50,17 @@ void PackMad(const std::string& archive, const std::vector<std::string>& files) 
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     members.emplace_back(name, IsTextMember(name) ? ToCrLf(bytes) : bytes);
   }
-  std::filesystem::path tmp = archive + ".part";
+  // Written in a private folder and renamed into place only when complete,
+  // so an interrupted build never leaves a half-written archive that looks up
+  // to date, and nothing planted beside the archive is followed.
+  quarry::TOutputFolder output(archive);
+  if (output.FilePath().empty()) throw std::runtime_error(output.Error());
   {
-    quarry::TMADWrite writer(tmp.string());
+    quarry::TMADWrite writer(output.FilePath());
     for (const auto& [name, bytes] : members) writer.AddBytes(bytes, name);
     if (!writer.Done()) throw std::runtime_error("cannot write " + archive);
   }
-  // Renamed into place only when complete, so an interrupted build never
-  // leaves a half-written archive that looks up to date.
-  std::filesystem::rename(tmp, archive);
+  if (!output.Commit()) throw std::runtime_error(output.Error());
 }
 
 }  // namespace datagen

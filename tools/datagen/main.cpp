@@ -59,8 +59,8 @@ int Run(const std::vector<std::string>& args) {
     fs::create_directories(args[1]);
     datagen::Image icon = datagen::GameIcon();
     for (int size : datagen::kIconSizes)
-      datagen::WritePng((fs::path(args[1]) / ("quarrystar-" + std::to_string(size) + ".png")).string(),
-                        datagen::ScaledSquare(icon, size));
+      WriteFile(fs::path(args[1]) / ("quarrystar-" + std::to_string(size) + ".png"),
+                datagen::EncodeIconPng(datagen::ScaledSquare(icon, size)));
     return 0;
   }
   if (cmd == "sounds" && args.size() == 2) {

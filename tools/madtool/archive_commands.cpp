@@ -6,7 +6,9 @@
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
+#include "archive/zrcomp.h"
 #include "commands.h"
+#include "output_file.h"
 
 namespace madtool {
 namespace {
@@ -32,15 +34,21 @@ std::string Describe(const MadEntry& e, const std::vector<uint8_t>& bytes, bool 
          " bytes";
 }
 
+// list, verify and extract all stop on a damaged file list, with this text.
+void CheckFileList(const TMad& mad, const std::string& path) {
+  if (mad.IndexIntact()) return;
+  const size_t n = mad.Count();
+  throw ToolError(kDamaged, path + ": the file list is damaged (" + std::to_string(n) +
+                                (n == 1 ? " entry" : " entries") + " readable)");
+}
+
 int RunList(const ToolArgs& args) {
   const std::string& path = args.files[0];
   auto mad = OpenArchive(path);
   for (const MadEntry& e : mad->Entries())
-    std::printf("%-12s %u %10u %10u %10u\n", e.name.c_str(), e.marker, e.compressedSize,
+    std::printf("%-12s %u %10u %10u %10u\n", Escaped(e.name).c_str(), e.marker, e.compressedSize,
                 e.realSize, e.start);
-  if (!mad->IndexIntact())
-    throw ToolError(kDamaged, path + ": the file list is damaged (" +
-                                  std::to_string(mad->Count()) + " entries readable)");
+  CheckFileList(*mad, path);
   return kOk;
 }
 
@@ -59,12 +67,14 @@ int RunExtract(const ToolArgs& args) {
   const std::string dir = args.values.count("-C") ? args.values.at("-C") : ".";
   const bool force = args.Has("--force");
   auto mad = OpenArchive(path);
+  // Members beyond a damaged list are unknown; extracting "all" would not be.
+  CheckFileList(*mad, path);
 
   std::vector<const MadEntry*> chosen;
   if (args.files.size() > 1) {
     for (size_t i = 1; i < args.files.size(); ++i) {
       const int at = mad->Find(args.files[i]);
-      if (at < 0) throw ToolError(kDamaged, path + ": no member named " + args.files[i]);
+      if (at < 0) throw ToolError(kDamaged, path + ": no member named " + Escaped(args.files[i]));
       chosen.push_back(&mad->Entries()[static_cast<size_t>(at)]);
     }
   } else {
@@ -75,24 +85,36 @@ int RunExtract(const ToolArgs& args) {
   }
   for (const MadEntry* e : chosen)
     if (!SafeName(e->name))
-      throw ToolError(kDamaged, path + ": refusing member name '" + e->name +
+      throw ToolError(kDamaged, path + ": refusing member name '" + Escaped(e->name) +
                                     "': it would not stay inside " + dir);
 
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (!fs::is_directory(dir)) throw ToolError(kDamaged, dir + ": not a directory");
-  for (const MadEntry* e : chosen) {
-    const std::string out = (fs::path(dir) / e->name).string();
-    if (fs::exists(out) && !force)
-      throw ToolError(kDamaged, out + " exists (use --force to overwrite)");
-    std::vector<uint8_t> bytes;
-    bool intact = false;
-    const bool known = mad->ReadEntry(*e, bytes, &intact);
-    if (!intact)
-      throw ToolError(kDamaged, path + ": member " + e->name + " is damaged (" +
-                                    Describe(*e, bytes, known) + ")");
-    WriteFileAtomic(out, bytes);
-    std::printf("%s\n", out.c_str());
+  auto outPath = [&](const MadEntry* e) { return (fs::path(dir) / e->name).string(); };
+  for (const MadEntry* e : chosen)
+    if (fs::exists(outPath(e)) && !force)
+      throw ToolError(kDamaged, Escaped(outPath(e)) + " exists (use --force to overwrite)");
+  std::vector<std::string> written;
+  try {
+    for (const MadEntry* e : chosen) {
+      std::vector<uint8_t> bytes;
+      bool intact = false;
+      const bool known = mad->ReadEntry(*e, bytes, &intact);
+      if (!intact)
+        throw ToolError(kDamaged, path + ": member " + Escaped(e->name) + " is damaged (" +
+                                      Describe(*e, bytes, known) + ")");
+      WriteFileAtomic(outPath(e), bytes);
+      written.push_back(Escaped(outPath(e)));
+      std::printf("%s\n", written.back().c_str());
+    }
+  } catch (const ToolError& error) {
+    // A run that stops part way says what it has already written.
+    if (chosen.size() < 2) throw;
+    std::string report = std::string(error.what()) + "\n" + std::to_string(written.size()) + " of " +
+                         std::to_string(chosen.size()) + " members written";
+    for (size_t i = 0; i < written.size(); ++i) report += (i ? ", " : ": ") + written[i];
+    throw ToolError(error.code, report);
   }
   return kOk;
 }
@@ -103,23 +125,22 @@ int RunCreate(const ToolArgs& args) {
   std::vector<std::pair<std::string, std::vector<uint8_t>>> members;
   for (size_t i = 1; i < args.files.size(); ++i) {
     const std::string name = fs::path(args.files[i]).filename().string();
-    members.emplace_back(name, ReadWholeFile(args.files[i]));
-    if (members.back().second.size() > 0xFFFFFFFFu)
-      throw ToolError(kDamaged, args.files[i] + ": too large for a MAD member");
+    members.emplace_back(name, ReadWholeFile(args.files[i], quarry::kMaxCompressInput,
+                                             "a MAD member holds at most " +
+                                                 std::to_string(quarry::kMaxCompressInput)));
   }
-  const std::string temp = TempNameFor(path);
+  // The archive writer opens its file by name, so it writes inside a private
+  // folder of its own.
+  quarry::TOutputFolder output(path);
+  if (output.FilePath().empty()) throw ToolError(kDamaged, output.Error());
   bool ok;
   {
-    quarry::TMADWrite writer(temp);
+    quarry::TMADWrite writer(output.FilePath());
     for (const auto& [name, bytes] : members) writer.AddBytes(bytes, name);
     ok = writer.Done();
   }
-  std::error_code ec;
-  if (ok) fs::rename(temp, path, ec);
-  if (!ok || ec) {
-    std::remove(temp.c_str());
-    throw ToolError(kDamaged, path + ": cannot write the archive");
-  }
+  if (!ok) throw ToolError(kDamaged, path + ": cannot write the archive");
+  if (!output.Commit()) throw ToolError(kDamaged, output.Error());
   return kOk;
 }
 
@@ -131,11 +152,11 @@ int RunVerify(const ToolArgs& args) {
     std::vector<uint8_t> bytes;
     bool intact = false;
     const bool known = mad->ReadEntry(e, bytes, &intact);
-    std::printf("%-12s %s\n", e.name.c_str(),
+    std::printf("%-12s %s\n", Escaped(e.name).c_str(),
                 intact ? "ok" : ("damaged: " + Describe(e, bytes, known)).c_str());
     bad += intact ? 0 : 1;
   }
-  if (!mad->IndexIntact()) throw ToolError(kDamaged, path + ": the file list is damaged");
+  CheckFileList(*mad, path);
   if (bad > 0)
     throw ToolError(kDamaged, path + ": " + std::to_string(bad) + " of " +
                                   std::to_string(mad->Count()) + " members damaged");

@@ -15,7 +15,10 @@ int RunCompress(const ToolArgs& args) {
   uint8_t flags = 0;
   if (args.Has("--no-lzw")) flags |= quarry::kZrNoLzw;
   if (args.Has("--report")) flags |= quarry::kZrReport;
-  const std::vector<uint8_t> in = ReadWholeFile(args.files[0]);
+  // Larger inputs would make a stream that no decoder reads back.
+  const std::vector<uint8_t> in =
+      ReadWholeFile(args.files[0], quarry::kMaxCompressInput,
+                    "one stream holds at most " + std::to_string(quarry::kMaxCompressInput));
   std::vector<uint8_t> out;
   if (!quarry::ZRCompress(in, out, stride, flags))
     throw ToolError(kDamaged, args.files[0] + ": too large for one ZRCOMP stream");

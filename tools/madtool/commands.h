@@ -53,10 +53,16 @@ struct MadtoolCommand {
 const std::vector<CommandInfo>& Commands();
 
 // File helpers shared by the commands.
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
-// Writes to a temporary name beside path, then renames it over path, so a
-// failed or interrupted run never leaves a partly written file.
+// The whole file; one larger than maxSize is refused unread, with limitText
+// saying what the limit is.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxSize = UINT64_MAX,
+                                   const std::string& limitText = "");
+// Writes to a temporary file created exclusively beside path, then renames it
+// over path, so a failed or interrupted run never leaves a partly written
+// file and a link planted in advance is never followed.
 void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes);
-std::string TempNameFor(const std::string& path);
+// A member name for the terminal: control and non-ASCII bytes as \xHH, a
+// backslash doubled.
+std::string Escaped(const std::string& name);
 
 }  // namespace madtool

@@ -1,18 +1,18 @@
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "commands.h"
+#include "output_file.h"
 
 namespace madtool {
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec))
-    throw ToolError(kDamaged, path + ": no such file");
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxSize, const std::string& limitText) {
+  const int64_t size = quarry::RegularFileSize(path);
+  if (size < 0) throw ToolError(kDamaged, path + ": no such file");
+  // Checked before reading, so a huge input costs no memory.
+  if (static_cast<uint64_t>(size) > maxSize)
+    throw ToolError(kDamaged, path + ": " + std::to_string(size) + " bytes; " + limitText);
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ToolError(kDamaged, path + ": cannot open (" + std::strerror(errno) + ")");
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -20,25 +20,24 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-std::string TempNameFor(const std::string& path) {
-  return path + ".madtool-" + std::to_string(::getpid()) + ".tmp";
+void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::string error;
+  if (!quarry::WriteOutputFile(path, bytes, error)) throw ToolError(kDamaged, error);
 }
 
-void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string temp = TempNameFor(path);
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) throw ToolError(kDamaged, path + ": cannot write (" + std::strerror(errno) + ")");
-  const bool wrote = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !wrote) {
-    std::remove(temp.c_str());
-    throw ToolError(kDamaged, path + ": write failed");
+std::string Escaped(const std::string& name) {
+  std::string shown;
+  for (unsigned char c : name) {
+    if (c == '\\') {
+      shown += "\\\\";
+    } else if (c >= 0x20 && c < 0x7F) {
+      shown += static_cast<char>(c);
+    } else {
+      static const char digits[] = "0123456789ABCDEF";
+      shown += {'\\', 'x', digits[c >> 4], digits[c & 15]};
+    }
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    throw ToolError(kDamaged, path + ": cannot rename into place (" + ec.message() + ")");
-  }
+  return shown;
 }
 
 }  // namespace madtool
