@@ -380,21 +380,22 @@ TEST(Players, FailedSavesLeaveTheOldFile) {
   expectKept("seam", "No space left on device");
   SetProgressFault({});
   if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=4k") == 0) {
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) { ::umount2(dir.c_str(), MNT_DETACH); });
     ASSERT_TRUE(Roster(outer, 1)->Save(file));
     expectKept("tmpfs", "No space left on device");
-    ::umount2(dir.c_str(), MNT_DETACH);
   }
 
   const bool root = geteuid() == 0;
   const std::string chattr = "chattr +i '" + dir.string() + "' 2>/dev/null";
   if (root && std::system(chattr.c_str()) != 0) GTEST_SKIP() << "no way to make a folder read-only for root";
+  const std::shared_ptr<void> writable(nullptr, [&](void*) {
+    if (root) {
+      EXPECT_EQ(std::system(("chattr -i '" + dir.string() + "'").c_str()), 0);
+    }
+    fs::permissions(dir, fs::perms::owner_all);
+  });
   if (!root) fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
   expectKept("read-only folder", root ? "Operation not permitted" : "Permission denied");
-  const std::string undo = "chattr -i '" + dir.string() + "'";
-  if (root) {
-    EXPECT_EQ(std::system(undo.c_str()), 0);
-  }
-  fs::permissions(dir, fs::perms::owner_all);
 }
 
 // A kill at any step of any of several saves leaves a file that loads as the
