@@ -14,10 +14,12 @@ namespace {
 bool g_scripted = false;
 uint32_t g_scriptEndPump = 0;
 
-// 5 x 7 glyphs, drawn twice their size; '#' is a lit pixel.
+// 5 x 7 glyphs, drawn twice their size; '#' is a lit pixel. Letters with a
+// descender are drawn drop rows lower.
 struct Glyph {
   char c;
   const char* rows[7];
+  int drop = 0;
 };
 constexpr Glyph kGlyphs[] = {
     {'!', {"..#..", "..#..", "..#..", "..#..", "..#..", ".....", "..#.."}},
@@ -88,17 +90,17 @@ constexpr Glyph kGlyphs[] = {
     {'d', {"....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"}},
     {'e', {".....", ".....", ".###.", "#...#", "#####", "#....", ".###."}},
     {'f', {"..##.", ".#..#", ".#...", "###..", ".#...", ".#...", ".#..."}},
-    {'g', {".....", ".####", "#...#", "#...#", ".####", "....#", ".###."}},
+    {'g', {".####", "#...#", "#...#", ".####", "....#", "....#", ".###."}, 2},
     {'h', {"#....", "#....", "#.##.", "##..#", "#...#", "#...#", "#...#"}},
     {'i', {"..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."}},
-    {'j', {"...#.", ".....", "..##.", "...#.", "...#.", "#..#.", ".##.."}},
+    {'j', {"...#.", ".....", "..##.", "...#.", "...#.", "#..#.", ".##.."}, 1},
     {'k', {"#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."}},
     {'l', {".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."}},
     {'m', {".....", ".....", "##.#.", "#.#.#", "#.#.#", "#...#", "#...#"}},
     {'n', {".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"}},
     {'o', {".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."}},
-    {'p', {".....", ".....", "####.", "#...#", "####.", "#....", "#...."}},
-    {'q', {".....", ".....", ".####", "#...#", ".####", "....#", "....#"}},
+    {'p', {"####.", "#...#", "#...#", "####.", "#....", "#....", "#...."}, 2},
+    {'q', {".####", "#...#", "#...#", ".####", "....#", "....#", "....#"}, 2},
     {'r', {".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."}},
     {'s', {".....", ".....", ".####", "#....", ".###.", "....#", "####."}},
     {'t', {".#...", ".#...", "###..", ".#...", ".#...", ".#..#", "..##."}},
@@ -106,7 +108,7 @@ constexpr Glyph kGlyphs[] = {
     {'v', {".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."}},
     {'w', {".....", ".....", "#...#", "#...#", "#.#.#", "#.#.#", ".#.#."}},
     {'x', {".....", ".....", "#...#", ".#.#.", "..#..", ".#.#.", "#...#"}},
-    {'y', {".....", ".....", "#...#", "#...#", ".####", "....#", ".###."}},
+    {'y', {"#...#", "#...#", "#...#", ".####", "....#", "....#", ".###."}, 2},
     {'z', {".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"}},
     {'{', {"...#.", "..#..", "..#..", ".#...", "..#..", "..#..", "...#."}},
     {'|', {"..#..", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."}},
@@ -118,8 +120,8 @@ constexpr Glyph kUnknown = {'?', {"#####", "#...#", "#...#", "#...#", "#...#", "
 
 constexpr int kScale = 2;
 constexpr int kAdvance = 6 * kScale;
-constexpr int kLineHeight = 9 * kScale;
-constexpr size_t kColumns = 46;
+constexpr int kLineHeight = 11 * kScale;
+constexpr size_t kColumns = 42;
 // The frame stands at a fixed place whatever the text.
 constexpr int kFrameLeft = 40, kFrameTop = 120, kFrameRight = 599, kFrameBottom = 359;
 
@@ -129,11 +131,11 @@ void DrawLine(const std::string& line, int y, uint8_t r, uint8_t g, uint8_t b) {
     const Glyph* glyph = c == ' ' ? nullptr : &kUnknown;
     for (const Glyph& candidate : kGlyphs)
       if (candidate.c == c) glyph = &candidate;
-    for (int row = 0; glyph && row < 7; ++row)
+    for (int row = 0; glyph && row < 7; ++row) {
+      const int top = y + (row + glyph->drop) * kScale;
       for (int col = 0; col < 5; ++col)
-        if (glyph->rows[row][col] == '#')
-          FillBox(x + col * kScale, y + row * kScale, x + col * kScale + kScale - 1,
-                  y + row * kScale + kScale - 1, r, g, b);
+        if (glyph->rows[row][col] == '#') FillBox(x + col * kScale, top, x + col * kScale + kScale - 1, top + kScale - 1, r, g, b);
+    }
     x += kAdvance;
   }
 }
@@ -174,13 +176,13 @@ void ShowMessageScreen(const std::string& text) {
     FillBox(kFrameRight - t, kFrameTop + t, kFrameRight - t, kFrameBottom - t, 200, 0, 0);
   }
   std::vector<std::string> lines = Wrap(text);
-  if (lines.size() > 9) lines.resize(9);
+  if (lines.size() > 7) lines.resize(7);
   int y = 240 - static_cast<int>(lines.size()) * kLineHeight / 2 - kLineHeight;
   for (const std::string& line : lines) {
     DrawLine(line, y, 255, 255, 255);
     y += kLineHeight;
   }
-  DrawLine("Press any key", kFrameBottom - 3 * kLineHeight, 160, 160, 160);
+  DrawLine("Press any key", kFrameBottom - 2 * kLineHeight, 160, 160, 160);
 
   ClearKeys();
   const uint32_t start = GetTicks();

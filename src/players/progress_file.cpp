@@ -162,21 +162,28 @@ bool WriteAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
     return false;
   }
   Step();
+  // The first failure's reason is the one reported.
   bool ok = WriteAll(fd, bytes.data(), bytes.size(), error);
+  auto check = [&](bool done) {
+    if (ok && !done) {
+      ok = false;
+      error = Reason(errno);
+    }
+  };
   Step();
-  if (ok && replacing) {
+  if (replacing) {
     // Ownership can only be given back by root; the mode always can.
     [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
-    if (::fchmod(fd, old.st_mode & 07777) != 0) ok = false, error = Reason(errno);
+    check(::fchmod(fd, old.st_mode & 07777) == 0);
   }
-  if (ok && ::fsync(fd) != 0) ok = false, error = Reason(errno);
-  if (::close(fd) != 0 && ok) ok = false, error = Reason(errno);
+  check(::fsync(fd) == 0);
+  check(::close(fd) == 0);
   Step();
   if (ok && replacing && keepBackup) {
     KeepBackup(path);
     Step();
   }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false, error = Reason(errno);
+  if (ok) check(::rename(temp.c_str(), path.c_str()) == 0);
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
