@@ -20,7 +20,7 @@ bool g_faultSet = false;
 int g_step = 0;
 int g_save = 0;
 
-const ProgressFault& Fault() {
+ProgressFault& Fault() {
   if (!g_faultSet) {
     g_faultSet = true;
     if (const char* text = std::getenv("QUARRY_FAULT")) {
@@ -51,14 +51,15 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool WriteAll(int fd, const uint8_t* data, size_t size, std::string& error) {
+  ProgressFault& fault = Fault();
   while (size > 0) {
     size_t chunk = size;
-    if (g_fault.spaceLeft >= 0) {
-      if (g_fault.spaceLeft == 0) {
+    if (fault.spaceLeft >= 0) {
+      if (fault.spaceLeft == 0) {
         error = Reason(ENOSPC);
         return false;
       }
-      chunk = std::min<size_t>(chunk, static_cast<size_t>(g_fault.spaceLeft));
+      chunk = std::min<size_t>(chunk, static_cast<size_t>(fault.spaceLeft));
     }
     const ssize_t n = ::write(fd, data, chunk);
     if (n < 0 && errno == EINTR) continue;
@@ -66,7 +67,7 @@ bool WriteAll(int fd, const uint8_t* data, size_t size, std::string& error) {
       error = Reason(n < 0 ? errno : ENOSPC);
       return false;
     }
-    if (g_fault.spaceLeft >= 0) g_fault.spaceLeft -= n;
+    if (fault.spaceLeft >= 0) fault.spaceLeft -= n;
     data += n;
     size -= static_cast<size_t>(n);
   }
