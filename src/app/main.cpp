@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <ctime>
 
+#include <algorithm>
+
 #include "app/control_memory.h"
+#include "app/message_screen.h"
 #include "app/game_flow.h"
 #include "app/options.h"
 #include "app/script.h"
@@ -15,6 +18,7 @@
 #include "core/log.h"
 #include "core/program.h"
 #include "core/random.h"
+#include "players/progress_file.h"
 
 using namespace quarry;
 
@@ -56,6 +60,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "quarry: %s\n", error.c_str());
       return kExitMissingData;
     }
+    uint32_t last = 0;
+    for (const ScriptEvent& event : events) last = std::max(last, event.pump);
+    SetScriptEndPump(last);
     SetInputScript(std::move(events));
   }
   UseVirtualClock(options.virtualClock);
@@ -74,8 +81,18 @@ int main(int argc, char** argv) {
     AudioAvailable = false;
     return wasOn;
   });
+  // Every way out gives the display back, so a full-screen mode is restored.
+  RegisterShutdown([] {
+    if (SDL_WasInit(0) != 0) SDL_Quit();
+  });
   OpenVideo(640, 480, 32);
   SDL_ShowCursor(0);
+  InstallStopScreen();
+  // Two games in one folder would write over each other's progress.
+  if (std::string why; !LockFolder(".", why))
+    StopMissingData(why.empty() ? "Another game is running in this folder"
+                                : "Cannot lock the game's folder (" + why + ")",
+                    "QUARRY");
   StartGame();
   RunMenus();
   EndGame();

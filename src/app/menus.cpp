@@ -10,6 +10,7 @@
 #include "app/frame.h"
 #include "app/game_flow.h"
 #include "app/game_objects.h"
+#include "app/progress.h"
 #include "archive/mad.h"
 #include "audio/music_collection.h"
 #include "core/clock.h"
@@ -64,7 +65,7 @@ struct MenuState {
   GameContext Context;
 };
 
-void SavePlayers() { Players->Save(kPlayersFile); }
+void SavePlayers() { SaveRoster(*Players, kPlayersFile); }
 
 void MenuMusic(bool start) {
   if (!MusicCollection) return;
@@ -384,7 +385,7 @@ int SelectMap(MenuState& state, int selected) {
 
 void RunMenus() {
   Players = std::make_unique<TPlayers>();
-  Players->Load(kPlayersFile);
+  LoadRoster(*Players, kPlayersFile);
   MenuMusic(true);
   MenuState state;
   int nobody = -1;

@@ -1,6 +1,11 @@
 #include "archive/mad.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "archive/zrcomp.h"
@@ -24,48 +29,59 @@ constexpr const char* kDoneTag = "MADREAD, TMad.Done";
 constexpr size_t kMaxListSize = 2 + size_t{0xFFFF} * kMadEntrySize;
 
 // The archive file is opened anew for every read so no handle stays open
-// between member reads.
+// between member reads. Only a readable regular file is an archive: the size
+// of a directory or a device says nothing about its bytes.
 class FileSource : public MadSource {
 public:
   explicit FileSource(std::string path) : path_(std::move(path)) {}
   bool ReadAt(uint64_t offset, uint64_t count, std::vector<uint8_t>& bytes) override {
     bytes.clear();
-    std::FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f) return false;
     uint64_t size = 0;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-      const long end = std::ftell(f);
-      if (end > 0) size = static_cast<uint64_t>(end);
-    }
+    const int fd = Open(size);
+    if (fd < 0) return false;
     // Entries can point anywhere; only what the file holds is read.
     if (offset < size && count > 0) {
       bytes.resize(static_cast<size_t>(std::min(count, size - offset)));
-      if (std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0) {
-        bytes.clear();
-      } else {
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+      size_t got = 0;
+      while (got < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + got, bytes.size() - got,
+                                  static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
       }
+      bytes.resize(got);
     }
-    std::fclose(f);
+    ::close(fd);
     return true;
   }
   uint64_t Size() override {
-    std::vector<uint8_t> none;
-    std::FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f) return 0;
-    long end = 0;
-    if (std::fseek(f, 0, SEEK_END) == 0) end = std::ftell(f);
-    std::fclose(f);
-    return end > 0 ? static_cast<uint64_t>(end) : 0;
+    uint64_t size = 0;
+    const int fd = Open(size);
+    if (fd >= 0) ::close(fd);
+    return size;
   }
   bool Exists() {
-    std::FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f) return false;
-    std::fclose(f);
+    uint64_t size = 0;
+    const int fd = Open(size);
+    if (fd < 0) return false;
+    ::close(fd);
     return true;
   }
 
 private:
+  int Open(uint64_t& size) {
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return -1;
+    }
+    size = static_cast<uint64_t>(st.st_size);
+    return fd;
+  }
+
   std::string path_;
 };
 
@@ -163,7 +179,7 @@ const MadEntry& TMad::Lookup(const std::string& name, const std::string& tag) {
   const std::string upper = UpperCase(name);
   if (Verbose) LogStatus("(" + upper + ")", tag);
   const int at = Find(upper);
-  if (at < 0) StopMissingData("File not found in MAD! (" + upper + ")", tag);
+  if (at < 0) StopMissingData("File not found in MAD! (" + upper + ")", tag, fileName_);
   const MadEntry& e = index_[static_cast<size_t>(at)];
   if (Verbose) {
     LogStatus("Start in file: " + std::to_string(e.start), tag);

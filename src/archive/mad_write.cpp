@@ -23,7 +23,17 @@ constexpr const char* kDoneTag = "MADWRITE, TMADWrite.Done";
 TMADWrite::TMADWrite(const std::string& fileName) : fileName_(fileName) {
   LogStatus("(" + fileName_ + ")", kInitTag);
   std::remove(fileName_.c_str());
-  file_ = TBufferedFileStream::Open(fileName_, TBufferedFileStream::Mode::Create);
+  ownFile_ = TBufferedFileStream::Open(fileName_, TBufferedFileStream::Mode::Create);
+  file_ = ownFile_.get();
+  WriteHeader();
+}
+
+TMADWrite::TMADWrite(const std::string& name, TStream& target) : fileName_(name), file_(&target) {
+  LogStatus("(" + fileName_ + ")", kInitTag);
+  WriteHeader();
+}
+
+void TMADWrite::WriteHeader() {
   ok_ = file_ != nullptr;
   // Signature, flags 0x9E (bit 0 clear: the file list is packed) and room
   // for HeadStart, filled in by Done.
@@ -93,8 +103,9 @@ bool TMADWrite::Done() {
                             static_cast<uint8_t>(headStart >> 16),
                             static_cast<uint8_t>(headStart >> 24)};
   if (file_->Seek(10, SeekOrigin::Begin) != 10 || file_->Write(field, 4) != 4) ok_ = false;
-  if (!file_->Flush()) ok_ = false;
-  file_.reset();
+  if (ownFile_ && !ownFile_->Flush()) ok_ = false;
+  ownFile_.reset();
+  file_ = nullptr;
   list_.clear();
   return ok_;
 }

@@ -17,6 +17,9 @@ class TMADWrite {
 public:
   // Starts a new archive, replacing any file of that name.
   explicit TMADWrite(const std::string& fileName);
+  // The same into a stream the caller owns (an image built in memory, to be
+  // written to disk in one piece); name only appears in the log.
+  TMADWrite(const std::string& name, TStream& target);
   // Finishes the archive when Done was not called.
   ~TMADWrite();
   TMADWrite(const TMADWrite&) = delete;
@@ -35,8 +38,11 @@ public:
   bool Verbose = false;
 
 private:
+  void WriteHeader();
+
   std::string fileName_;
-  std::unique_ptr<TBufferedFileStream> file_;
+  std::unique_ptr<TBufferedFileStream> ownFile_;
+  TStream* file_ = nullptr;
   std::vector<uint8_t> list_;  // u16 count, then one 26-byte entry per member
   uint16_t count_ = 0;
   bool ok_ = true;

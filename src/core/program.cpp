@@ -14,6 +14,7 @@ std::vector<std::function<void()>>& Steps() {
   return steps;
 }
 StopHandler g_stopHandler;
+StopScreen g_stopScreen;
 }  // namespace
 
 void RegisterShutdown(std::function<void()> step) { Steps().push_back(std::move(step)); }
@@ -35,11 +36,19 @@ void ExitProgram(int code) {
 
 void SetStopHandler(StopHandler handler) { g_stopHandler = std::move(handler); }
 
-void StopMissingData(const std::string& message, const std::string& tag) {
+void SetStopScreen(StopScreen screen) { g_stopScreen = std::move(screen); }
+
+void StopMissingData(const std::string& message, const std::string& tag, const std::string& file) {
   if (g_stopHandler) g_stopHandler(message, tag);
   LogError(message, tag);
+  const std::string text = file.empty() ? message : file + ": " + message;
   // The player who started the game from a terminal sees why it closed.
-  std::fprintf(stderr, "{%s} %s\n", tag.c_str(), message.c_str());
+  std::fprintf(stderr, "{%s} %s\n", tag.c_str(), text.c_str());
+  std::fflush(stderr);
+  // A stop met while the stop screen runs must not show it again.
+  StopScreen screen;
+  screen.swap(g_stopScreen);
+  if (screen) screen(text);
   ExitProgram(kExitMissingData);
 }
 

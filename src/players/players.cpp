@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
 #include "core/bytes.h"
 #include "core/log.h"
+#include "core/program.h"
+#include "core/stream.h"
 #include "core/text.h"
 #include "players/crc32.h"
+#include "players/progress_file.h"
 
 namespace quarry {
 namespace {
@@ -19,6 +23,25 @@ constexpr const char* kDeleteAtTag = "PLAYERS, TPlayers.DeletePlayerAt";
 constexpr const char* kNameTag = "PLAYERS, TPlayers.GetPlayerName";
 constexpr const char* kPackIndexTag = "PLAYERS, GetLevelPackIndex";
 constexpr const char* kAddPackTag = "PLAYERS, AddLevelPack";
+constexpr const char* kLoadTag = "PLAYERS, TPlayers.Load";
+constexpr const char* kSaveTag = "PLAYERS, TPlayers.Save";
+
+// The roster's own limits bound what a sound file can hold: 256 players of
+// 30-byte names and 2-byte pack counts, 256 records of 520 bytes each.
+constexpr size_t kNameEntrySize = kPlayerNameLength + 2;
+constexpr size_t kMaxNamesSize = 6 + kNameEntrySize * kMaxPlayers;
+constexpr uint64_t kMaxFileSize = uint64_t{64} << 20;
+
+// Reads one member, true only when it decoded whole to its real size. The
+// layers inside a stream may be somewhat larger than its result, never twice.
+bool ReadWhole(TMad& archive, const MadEntry& entry, std::vector<uint8_t>& bytes) {
+  const size_t limit = archive.DecodeLimit;
+  archive.DecodeLimit = std::min<size_t>(limit, size_t{2} * entry.realSize + 1024);
+  bool intact = false;
+  const bool read = archive.ReadEntry(entry, bytes, &intact);
+  archive.DecodeLimit = limit;
+  return read && intact;
+}
 
 // The name as it stands in the file: 30 bytes, blank-padded or cut.
 std::string FixedName(const std::string& name) {
@@ -61,40 +84,106 @@ PackProgress PackProgress::From(const uint8_t* record) {
   return p;
 }
 
-void TPlayers::Load(const std::string& fileName) {
-  if (!FileExists(fileName)) return;
-  TMad archive(fileName);
-  Load(archive);
+bool TPlayers::Load(const std::string& fileName) {
+  players_.clear();
+  std::vector<uint8_t> image;
+  std::string error;
+  switch (ReadWholeFile(fileName, image, error, kMaxFileSize)) {
+    case FileRead::kMissing:
+      return true;
+    case FileRead::kUnreadable:
+      return false;
+    case FileRead::kOk:
+      break;
+  }
+  if (image.size() > kMaxFileSize) return false;
+  TMad archive(fileName, std::move(image));
+  return Load(archive);
 }
 
-void TPlayers::Load(TMad& archive) {
-  const std::vector<uint8_t> p = archive.OpenPointer("p");
-  if (p.size() < 4 || std::memcmp(p.data(), "PLAY", 4) != 0) return;
-  const std::vector<uint8_t> l = archive.OpenPointer("l");
-  if (l.size() < 4 || std::memcmp(l.data(), "LEVP", 4) != 0) return;
-  // A damaged file may claim any counts or end early: only whole entries are
-  // read, at most 256 players and 256 packs each. The records of packs past
-  // 256 are skipped so the following players keep their own.
-  const int count = p.size() >= 6 ? static_cast<int16_t>(p[4] | (p[5] << 8)) : 0;
-  size_t at = 6;
+bool TPlayers::Load(TMad& archive) {
+  players_.clear();
+  if (!archive.IndexIntact()) return false;
+  const int pAt = archive.Find("p"), lAt = archive.Find("l");
+  if (pAt < 0 || lAt < 0) return false;
+  // Sizes are checked against what the counts allow before anything is
+  // decoded, so a small file cannot make the game take hundreds of MiB.
+  std::vector<uint8_t> p, l;
+  const MadEntry& names = archive.Entries()[static_cast<size_t>(pAt)];
+  if (names.realSize > kMaxNamesSize || !ReadWhole(archive, names, p)) return false;
+  if (p.size() < 6 || std::memcmp(p.data(), "PLAY", 4) != 0) return false;
+  const int count = static_cast<int16_t>(p[4] | (p[5] << 8));
+  if (count < 0 || count > kMaxPlayers || p.size() != 6 + kNameEntrySize * static_cast<size_t>(count))
+    return false;
+  size_t records = 0;
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* entry = p.data() + 6 + kNameEntrySize * static_cast<size_t>(i);
+    const int packs = static_cast<int16_t>(entry[30] | (entry[31] << 8));
+    if (packs < 0 || packs > kMaxLevelPacks) return false;
+    records += static_cast<size_t>(packs);
+  }
+  const MadEntry& progress = archive.Entries()[static_cast<size_t>(lAt)];
+  if (progress.realSize != 4 + records * kPackProgressSize || !ReadWhole(archive, progress, l)) return false;
+  if (std::memcmp(l.data(), "LEVP", 4) != 0) return false;
+
   size_t levelAt = 4;
-  for (int i = 0; i < count && players_.size() < kMaxPlayers; ++i) {
-    if (p.size() - std::min(p.size(), at) < kPlayerNameLength + 2) break;
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* entry = p.data() + 6 + kNameEntrySize * static_cast<size_t>(i);
     PlayerRecord player;
-    player.Name = Trim(std::string(p.begin() + static_cast<std::ptrdiff_t>(at),
-                                   p.begin() + static_cast<std::ptrdiff_t>(at + kPlayerNameLength)));
-    const int packs = static_cast<int16_t>(p[at + 30] | (p[at + 31] << 8));
-    at += kPlayerNameLength + 2;
-    for (int j = 0; j < packs; ++j, levelAt += kPackProgressSize) {
-      if (l.size() - std::min(l.size(), levelAt) < kPackProgressSize) break;
-      if (j < kMaxLevelPacks)
-        player.Packs.push_back(std::make_unique<PackProgress>(PackProgress::From(l.data() + levelAt)));
-    }
+    player.Name = Trim(std::string(entry, entry + kPlayerNameLength));
+    const int packs = static_cast<int16_t>(entry[30] | (entry[31] << 8));
+    for (int j = 0; j < packs; ++j, levelAt += kPackProgressSize)
+      player.Packs.push_back(std::make_unique<PackProgress>(PackProgress::From(l.data() + levelAt)));
     players_.push_back(std::move(player));
   }
+  return true;
 }
 
-bool TPlayers::Save(const std::string& fileName) const {
+ProgressLoad TPlayers::LoadProgress(const std::string& fileName) {
+  ProgressLoad result;
+  players_.clear();
+  RemoveStaleTemporaries(fileName);
+  std::vector<uint8_t> image;
+  std::string error;
+  switch (ReadWholeFile(fileName, image, error, kMaxFileSize)) {
+    case FileRead::kMissing:
+      return result;
+    case FileRead::kUnreadable:
+      // Starting empty would replace everyone's progress at the next save.
+      StopMissingData("Error accessing " + fileName + " (" + error + ")", kLoadTag);
+    case FileRead::kOk:
+      break;
+  }
+  if (image.size() <= kMaxFileSize) {
+    TMad archive(fileName, std::move(image));
+    if (Load(archive)) {
+      result.outcome = ProgressLoad::kLoaded;
+      return result;
+    }
+  }
+  result.movedTo = MoveAside(fileName, error);
+  if (result.movedTo.empty())
+    StopMissingData(fileName + " is damaged and could not be moved aside (" + error + ")", kLoadTag);
+  LogError(fileName + " is damaged; moved to " + result.movedTo, kLoadTag);
+
+  const std::string backup = fileName + ".bak";
+  std::error_code ec;
+  if (std::filesystem::exists(backup, ec) && Load(backup)) {
+    LogWarning("Loaded the backup " + backup, kLoadTag);
+    result.outcome = ProgressLoad::kFromBackup;
+    return result;
+  }
+  // A damaged backup is kept too: the next saves would replace it.
+  if (std::filesystem::exists(backup, ec)) {
+    const std::string moved = MoveAside(backup, error);
+    if (!moved.empty()) LogError(backup + " is damaged; moved to " + moved, kLoadTag);
+  }
+  LogError("No sound backup: the roster starts empty", kLoadTag);
+  result.outcome = ProgressLoad::kStartedEmpty;
+  return result;
+}
+
+bool TPlayers::Save(const std::string& fileName, std::string* error) const {
   std::vector<uint8_t> p{'P', 'L', 'A', 'Y'};
   PutU16(p, static_cast<uint16_t>(players_.size()));
   std::vector<uint8_t> l{'L', 'E', 'V', 'P'};
@@ -104,10 +193,18 @@ bool TPlayers::Save(const std::string& fileName) const {
     p.insert(p.end(), name.begin(), name.end());
     PutU16(p, static_cast<uint16_t>(player.Packs.size()));
   }
-  TMADWrite archive(fileName);
-  archive.AddBytes(p, "p");
-  archive.AddBytes(l, "l");
-  return archive.Done();
+  TMemoryStream image;
+  {
+    TMADWrite archive(fileName, image);
+    archive.AddBytes(p, "p");
+    archive.AddBytes(l, "l");
+    archive.Done();
+  }
+  std::string why;
+  if (WriteFileAtomically(fileName, image.Bytes(), why)) return true;
+  LogError("Could not save " + fileName + " (" + why + ")", kSaveTag);
+  if (error) *error = why;
+  return false;
 }
 
 std::string TPlayers::GetPlayerName(int index) const {

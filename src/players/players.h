@@ -34,6 +34,12 @@ struct PackProgress {
   static PackProgress From(const uint8_t* record);
 };
 
+// How LoadProgress found the file.
+struct ProgressLoad {
+  enum Outcome { kLoaded, kMissing, kFromBackup, kStartedEmpty } outcome = kMissing;
+  std::string movedTo;  // where the damaged file went
+};
+
 struct PlayerRecord {
   std::string Name;
   std::vector<std::unique_ptr<PackProgress>> Packs;
@@ -45,15 +51,22 @@ public:
   TPlayers(const TPlayers&) = delete;
   TPlayers& operator=(const TPlayers&) = delete;
 
-  // Fills the empty roster from the file. A missing file, or one whose
-  // members do not start with "PLAY" and "LEVP", leaves it empty; a file
-  // without one of the members stops the program (the archive reader).
-  void Load(const std::string& fileName);
-  // The same from an archive already open (tests and fuzzing).
-  void Load(TMad& archive);
-  // Writes the whole roster, replacing the file; false when it could not be
-  // written.
-  bool Save(const std::string& fileName) const;
+  // Fills the empty roster from the file, with no other effect. True when
+  // the file is missing (the roster stays empty) or sound; false, with the
+  // roster empty, when it is damaged or cannot be read.
+  bool Load(const std::string& fileName);
+  // The same from an archive already open. The file is sound when both
+  // members decode whole, start with "PLAY" and "LEVP", and hold exactly the
+  // players and records their counts say, within the roster's limits.
+  bool Load(TMad& archive);
+  // What the game does at its start: Load, except that a file that exists
+  // but cannot be read stops the program (it must not be written over), and
+  // a damaged file is moved aside and replaced by the sound backup, if any.
+  ProgressLoad LoadProgress(const std::string& fileName);
+  // Writes the whole roster atomically, keeping the previous file as
+  // fileName + ".bak"; false (old file untouched, error logged and given in
+  // *error) when it could not be written.
+  bool Save(const std::string& fileName, std::string* error = nullptr) const;
 
   int16_t Count() const { return static_cast<int16_t>(players_.size()); }
   std::string GetPlayerName(int index) const;

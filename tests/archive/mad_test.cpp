@@ -56,6 +56,12 @@ TEST_F(MadTest, WriterPinsHeaderMemberListAndEmptyArchive) {
   AppendEntry(list, "P", 14, 6, 1, 4);
   EXPECT_EQ(ZRUnCompress(std::span(file).subspan(20), decoded), file.size() - 20);
   EXPECT_EQ(decoded, list);
+  TMemoryStream image, member;  // the same archive built in memory
+  member.Write("A", 1);
+  TMADWrite inMemory("one.mad", image);
+  inMemory.AddStream(member, "p");
+  EXPECT_TRUE(inMemory.Done());
+  EXPECT_EQ(image.Bytes(), file);
 
   // Empty: the list "00 00" packs best as a stored layer; lookups stop for missing data.
   const std::string path = Path("empty.mad");
@@ -69,6 +75,9 @@ TEST_F(MadTest, WriterPinsHeaderMemberListAndEmptyArchive) {
   EXPECT_THROW(mad.OpenPointer("x"), Stopped);
   EXPECT_THROW(mad.SaveMadFileAs("x", Path("out")), Stopped);
   ExpectStop([&] { TMad absent(Path("absent.mad")); }, "Error accessing " + Path("absent.mad"), "MADREAD, TMad.Init");
+  // A folder opens for reading but is no archive: its size is not a file's.
+  std::filesystem::create_directory(Path("folder.mad"));
+  ExpectStop([&] { TMad folder(Path("folder.mad")); }, "Error accessing " + Path("folder.mad"), "MADREAD, TMad.Init");
 }
 
 TEST_F(MadTest, WriterAndReaderLogLines) {

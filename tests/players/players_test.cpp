@@ -1,20 +1,29 @@
 // The roster and its "players.dat": the exact member bytes, the round trip,
 // the lookups' rules, and damaged files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 
+#include <csignal>
+#include <set>
 #include <stdexcept>
 
 #include "archive/mad.h"
 #include "archive/mad_write.h"
 #include "core/program.h"
 #include "players/crc32.h"
+#include "core/text.h"
 #include "players/players.h"
+#include "players/progress_file.h"
 #include "test_support.h"
 
 namespace quarry {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
 
 Bytes Member(const std::string& archive, const std::string& name) {
   TMad mad(archive);
@@ -148,43 +157,296 @@ TEST(Players, RosterAndPackListsAreBounded) {
   EXPECT_EQ(loaded->GetPlayerName(255), "P255");
 }
 
-TEST(Players, MissingForeignAndDamagedFiles) {
-  TempDir dir;
-  LogCapture log;
-  EXPECT_EQ(Loaded(dir / "players.dat")->Count(), 0);
-  EXPECT_TRUE(log.lines.empty());  // a missing file is silent
-
-  // Writes the members ("l" only when given) and loads the file.
-  auto load = [&](const Bytes& p, const Bytes& l) {
-    TMADWrite w(dir / "players.dat");
-    w.AddBytes(p, "p");
-    if (!l.empty()) w.AddBytes(l, "l");
-    w.Done();
-    return Loaded(dir / "players.dat");
-  };
-  EXPECT_EQ(load({'P', 'L', 'A', 'X', 1, 0}, {'L', 'E', 'V', 'P'})->Count(), 0);
-  EXPECT_EQ(load({'P', 'L', 'A', 'Y', 1, 0}, {'L', 'E', 'V', 'Q'})->Count(), 0);
-  // Counts far beyond the data: only whole entries load.
-  Bytes p{'P', 'L', 'A', 'Y', 0xFF, 0x7F};
-  for (const char* name : {"Ann", "Ben"}) {
-    const std::string fixed = name + std::string(27, ' ');
-    p.insert(p.end(), fixed.begin(), fixed.end());
-    p.insert(p.end(), {0xFF, 0x7F});  // 32767 packs each
+// A roster in a form that compares whole: names, pack names and states.
+std::string Describe(const TPlayers& players) {
+  std::string d;
+  for (int i = 0; i < players.Count(); ++i) {
+    d += Trim(players.GetPlayerName(i)) + ":";
+    for (int j = 0; j < players.PackCount(i); ++j)
+      for (int map = 0; map < 4; ++map) d += std::to_string(players.GetMapState(i, j, static_cast<uint8_t>(map)));
+    d += ";";
   }
-  p.insert(p.end(), {'C', 'y'});  // a cut entry
-  Bytes l{'L', 'E', 'V', 'P'};
-  l.resize(4 + 3 * kPackProgressSize + 100, 1);
-  auto loaded = load(p, l);
-  EXPECT_EQ(loaded->Count(), 2);
-  EXPECT_EQ(loaded->PackCount(0), 3);
-  EXPECT_EQ(loaded->PackCount(1), 0);
-  // A negative count is an empty roster.
-  EXPECT_EQ(load({'P', 'L', 'A', 'Y', 0x00, 0x80}, {'L', 'E', 'V', 'P'})->Count(), 0);
+  return d;
+}
 
-  // Without member "l" the archive reader stops; here that throws.
+// A roster of n players, each with one pack whose first map state is n.
+std::unique_ptr<TPlayers> Roster(const TempDir& dir, int n) {
+  WriteFileBytes(dir / "a.qs", "pack");
+  auto players = std::make_unique<TPlayers>();
+  for (int i = 0; i < n; ++i) {
+    players->AddPlayer("P" + std::to_string(i));
+    players->AddLevelPack(i, dir / "a.qs");
+    players->SetMapState(i, 0, 0, static_cast<uint8_t>(n));
+  }
+  return players;
+}
+
+// Members as given, each stored (marker 0) with a plain file list.
+std::string Archive(const std::vector<std::pair<std::string, Bytes>>& members) {
+  std::string data, list(1, static_cast<char>(members.size()));
+  list += '\0';
+  for (const auto& [name, bytes] : members) {
+    const uint32_t start = 14 + static_cast<uint32_t>(data.size());
+    list += static_cast<char>(name.size()) + name + std::string(12 - name.size(), ' ');
+    for (uint32_t v : {start, static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(bytes.size())})
+      for (int k = 0; k < 4; ++k) list += static_cast<char>(v >> (8 * k));
+    list += '\0';
+    data += Text(bytes);
+  }
+  const uint32_t head = 14 + static_cast<uint32_t>(data.size());
+  std::string header = "ZEPHYRA\xFA\xFE\x01";
+  for (int k = 0; k < 4; ++k) header += static_cast<char>(head >> (8 * k));
+  return header + data + list;
+}
+
+// Whatever is wrong with a file, it is refused whole: never a shortened
+// roster that the next save would write over the players it lost.
+TEST(Players, DamagedFilesAreRefusedWhole) {
+  TempDir dir;
+  const std::string file = dir / "players.dat";
+  EXPECT_TRUE(Loaded(file)->Count() == 0 && TPlayers().Load(file));  // missing: sound and empty
+  const std::string name = "Ann" + std::string(27, ' ');
+  auto names = [&](uint8_t count, uint8_t packs) {
+    Bytes p{'P', 'L', 'A', 'Y', count, 0};
+    p.reserve(6 + 32 * size_t{count});
+    for (int i = 0; i < count; ++i) {
+      p.insert(p.end(), name.begin(), name.end());
+      p.push_back(packs);
+      p.push_back(0);
+    }
+    return p;
+  };
+  const Bytes levp = {'L', 'E', 'V', 'P'};
+  Bytes oneRecord = levp;
+  oneRecord.resize(4 + kPackProgressSize);
+  const struct {
+    const char* what;
+    std::string image;
+  } cases[] = {
+      {"empty", ""},
+      {"bad PLAY", Archive({{"P", {'P', 'L', 'A', 'X', 0, 0}}, {"L", levp}})},
+      {"bad LEVP", Archive({{"P", names(1, 1)}, {"L", {'L', 'E', 'V', 'Q'}}})},
+      {"no l", Archive({{"P", names(0, 0)}})},
+      {"count beyond names", Archive({{"P", {'P', 'L', 'A', 'Y', 2, 0}}, {"L", levp}})},
+      {"negative count", Archive({{"P", {'P', 'L', 'A', 'Y', 0, 0x80}}, {"L", levp}})},
+      {"257 players", Archive({{"P", {'P', 'L', 'A', 'Y', 1, 1}}, {"L", levp}})},
+      {"records missing", Archive({{"P", names(1, 2)}, {"L", oneRecord}})},
+      {"records over", Archive({{"P", names(1, 0)}, {"L", oneRecord}})},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(file, c.image);
+    TPlayers players;
+    EXPECT_FALSE(players.Load(file)) << c.what;
+    EXPECT_EQ(players.Count(), 0) << c.what;
+  }
+  WriteFileBytes(file, Archive({{"P", names(1, 1)}, {"L", oneRecord}}));
+  EXPECT_TRUE(TPlayers().Load(file));  // the table's files differ from a sound one in one point each
+}
+
+// The game's start: a damaged file (here every cut of a saved one) is moved
+// aside, never replaced, and the backup (the file before the last save) takes
+// its place when it is sound.
+TEST(Players, DamagedFileMovedAsideAndBackupLoaded) {
+  TempDir dir;
+  const std::string file = dir / "players.dat";
+  ASSERT_TRUE(Roster(dir, 1)->Save(file));
+  ASSERT_TRUE(Roster(dir, 2)->Save(file));
+  const std::string previous = ReadFileBytes(dir / "players.dat.bak");
+  const std::string whole = ReadFileBytes(file);
+  ASSERT_FALSE(previous.empty());
+  LogCapture log;
+  for (size_t length = 0; length < whole.size(); ++length) {
+    const std::string damaged = whole.substr(0, length);
+    WriteFileBytes(file, damaged);
+    TPlayers players;
+    const ProgressLoad load = players.LoadProgress(file);
+    ASSERT_EQ(load.outcome, ProgressLoad::kFromBackup) << length;
+    EXPECT_EQ(Describe(players), Describe(*Roster(dir, 1)));
+    EXPECT_EQ(load.movedTo, file + ".damaged");
+    EXPECT_EQ(ReadFileBytes(load.movedTo), damaged);
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(ReadFileBytes(dir / "players.dat.bak"), previous);
+    fs::remove(load.movedTo);
+  }
+  EXPECT_TRUE(log.Has("{PLAYERS, TPlayers.Load} " + file + " is damaged; moved to " + file + ".damaged"));
+  EXPECT_TRUE(log.Has("[PLAYERS, TPlayers.Load] Loaded the backup " + file + ".bak"));
+
+  // A second damaged file takes the next free name; a damaged backup is
+  // kept as well, and the roster starts empty.
+  WriteFileBytes(file + ".damaged", "first");
+  WriteFileBytes(file, "second");
+  WriteFileBytes(file + ".bak", "bad backup");
+  TPlayers players;
+  const ProgressLoad load = players.LoadProgress(file);
+  EXPECT_EQ(load.outcome, ProgressLoad::kStartedEmpty);
+  EXPECT_EQ(players.Count(), 0);
+  EXPECT_EQ(load.movedTo, file + ".damaged.1");
+  EXPECT_EQ(ReadFileBytes(file + ".damaged"), "first");
+  EXPECT_EQ(ReadFileBytes(file + ".damaged.1"), "second");
+  EXPECT_EQ(ReadFileBytes(file + ".bak.damaged"), "bad backup");
+  EXPECT_TRUE(log.Has("{PLAYERS, TPlayers.Load} No sound backup: the roster starts empty"));
+  EXPECT_EQ(players.LoadProgress(file).outcome, ProgressLoad::kMissing);
+}
+
+// A file that exists but cannot be read (here through the test seam: root
+// reads anything), or a folder in its place, is a stop and stays as it is.
+TEST(Players, UnreadableFileOrFolderStops) {
+  TempDir dir;
+  const std::string file = dir / "players.dat";
+  ASSERT_TRUE(Roster(dir, 2)->Save(file));
+  const std::string before = ReadFileBytes(file);
   SetStopHandler([](const std::string& message, const std::string&) { throw std::runtime_error(message); });
-  EXPECT_THROW(load({'P', 'L', 'A', 'Y', 0, 0}, {}), std::runtime_error);
+  auto stop = [&] {
+    try {
+      TPlayers().LoadProgress(file);
+    } catch (const std::runtime_error& e) {
+      return std::string(e.what());
+    }
+    return std::string("no stop");
+  };
+  SetProgressFault({.unreadable = true});
+  EXPECT_EQ(stop(), "Error accessing " + file + " (Permission denied)");
+  SetProgressFault({});
+  EXPECT_EQ(ReadFileBytes(file), before);
+  fs::remove(file);
+  fs::create_directory(file);
+  EXPECT_EQ(stop(), "Error accessing " + file + " (Is a directory)");
+  EXPECT_FALSE(TPlayers().Load(file));
   SetStopHandler(nullptr);
+  EXPECT_TRUE(fs::is_directory(file));
+}
+
+// Saving replaces the file in one step and keeps the one before as the
+// backup, with the file's mode; a read-only file is not replaced.
+TEST(Players, SaveKeepsBackupAndMode) {
+  TempDir dir;
+  const std::string file = dir / "players.dat";
+  ASSERT_TRUE(Roster(dir, 1)->Save(file));
+  EXPECT_FALSE(fs::exists(file + ".bak"));  // nothing before the first save
+  const std::string first = ReadFileBytes(file);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(Roster(dir, 2)->Save(file));
+  EXPECT_EQ(ReadFileBytes(file + ".bak"), first);
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(Describe(*Loaded(file)), Describe(*Roster(dir, 2)));
+
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+  const std::string second = ReadFileBytes(file);
+  LogCapture log;
+  std::string error;
+  EXPECT_FALSE(Roster(dir, 3)->Save(file, &error));
+  EXPECT_EQ(error, "the file is read-only");
+  EXPECT_TRUE(log.Has("{PLAYERS, TPlayers.Save} Could not save " + file + " (the file is read-only)"));
+  EXPECT_EQ(ReadFileBytes(file), second);
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::group_read);
+}
+
+// The file names in a folder.
+std::set<std::string> Names(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A save that cannot be written leaves the old file byte for byte and no
+// temporary file: a full disk (a small tmpfs where this may mount one, and
+// the writer's seam) and a folder that refuses new files (chattr +i as root,
+// whose writes permissions do not stop; its mode otherwise).
+TEST(Players, FailedSavesLeaveTheOldFile) {
+  TempDir outer;
+  const fs::path dir = outer.Path() / "folder";
+  fs::create_directory(dir);
+  const std::string file = (dir / "players.dat").string();
+  auto expectKept = [&](const char* how, const std::string& error) {
+    SCOPED_TRACE(how);
+    const std::string before = ReadFileBytes(file);
+    const auto names = Names(dir);
+    std::string why;
+    EXPECT_FALSE(Roster(outer, 40)->Save(file, &why));
+    EXPECT_EQ(why, error);
+    EXPECT_EQ(ReadFileBytes(file), before);
+    EXPECT_EQ(Names(dir), names);
+  };
+  ASSERT_TRUE(Roster(outer, 1)->Save(file));
+
+  SetProgressFault({.spaceLeft = 100});
+  expectKept("seam", "No space left on device");
+  SetProgressFault({});
+  if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=4k") == 0) {
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) { ::umount2(dir.c_str(), MNT_DETACH); });
+    ASSERT_TRUE(Roster(outer, 1)->Save(file));
+    expectKept("tmpfs", "No space left on device");
+  }
+
+  const bool root = geteuid() == 0;
+  const std::string chattr = "chattr +i '" + dir.string() + "' 2>/dev/null";
+  if (root && std::system(chattr.c_str()) != 0) GTEST_SKIP() << "no way to make a folder read-only for root";
+  const std::shared_ptr<void> writable(nullptr, [&](void*) {
+    if (root) {
+      EXPECT_EQ(std::system(("chattr -i '" + dir.string() + "'").c_str()), 0);
+    }
+    fs::permissions(dir, fs::perms::owner_all);
+  });
+  if (!root) fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+  expectKept("read-only folder", root ? "Operation not permitted" : "Permission denied");
+}
+
+// A kill at any step of any of several saves leaves a file that loads as the
+// roster before that save or after it; the stale temporary is cleared at the
+// next start.
+TEST(Players, KillAtAnyStepLeavesOldOrNewRoster) {
+  TempDir dir;
+  const std::string file = dir / "players.dat";
+  constexpr int kSaves = 3;
+  bool finished = false;
+  for (int step = 1; !finished && step < 100; ++step) {
+    SCOPED_TRACE("step " + std::to_string(step));
+    ASSERT_TRUE(Roster(dir, 0)->Save(file));
+    fs::remove(file + ".bak");
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      dup2(out[1], 2);
+      SetProgressFault({.killAtStep = step});
+      for (int n = 1; n <= kSaves; ++n) Roster(dir, n)->Save(file);
+      _exit(0);
+    }
+    close(out[1]);
+    char text[100] = {};
+    const ssize_t got = read(out[0], text, sizeof text - 1);
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    finished = WIFEXITED(status);
+    int save = kSaves;  // the save the kill cut short: its roster or the one before
+    if (!finished) {
+      ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+      ASSERT_GT(got, 0);
+      ASSERT_EQ(std::sscanf(text, "QUARRY_FAULT: killed in save %d", &save), 1) << text;
+    }
+    TPlayers players;
+    ASSERT_EQ(players.LoadProgress(file).outcome, ProgressLoad::kLoaded);
+    const std::string now = Describe(players);
+    EXPECT_TRUE(now == Describe(*Roster(dir, save)) || now == Describe(*Roster(dir, save - 1))) << now;
+    for (const std::string& name : Names(dir.Path())) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+  }
+  EXPECT_TRUE(finished);
+}
+
+// While one game holds its folder, another cannot take it.
+TEST(Players, FolderLockIsExclusive) {
+  TempDir dir;
+  const int other = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  std::string error = "unset";
+  EXPECT_FALSE(LockFolder(dir.Path(), error));
+  EXPECT_EQ(error, "");
+  close(other);
+  ASSERT_TRUE(LockFolder(dir.Path(), error));
+  const int again = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  EXPECT_NE(flock(again, LOCK_EX | LOCK_NB), 0);
+  close(again);
 }
 
 }  // namespace
