@@ -335,10 +335,12 @@ Image Elf(int w, int h, Rgb tunic, Rgb hat, int pose, bool facingLeft, bool crow
                  std::max(1, static_cast<int>(ww * s)), std::max(1, static_cast<int>(hh * s)), c);
   };
   Rgb skin{250, 205, 170}, boot{90, 60, 30};
-  // Legs alternate with the pose for walking.
-  int lift = pose % 2;
-  rect(11, 26 - lift, 4, 6, boot);
-  rect(17, 26 - (1 - lift), 4, 6, boot);
+  // Both boots end on the image's last row, so a figure drawn at y stands on
+  // the ground at y + h; a walking pose spreads the legs.
+  int spread = pose % 2;
+  const int bootTop = static_cast<int>(26 * s), bootW = std::max(1, static_cast<int>(4 * s));
+  for (int left : {11 - spread, 17 + spread})
+    img.FillRect(static_cast<int>(left * s + (w - 32 * s) / 2), bootTop, bootW, h - bootTop, boot);
   rect(10, 15, 12, 12, tunic);
   rect(7, 16, 3, 8, tunic);
   rect(22, 16, 3, 8, tunic);
