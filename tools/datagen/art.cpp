@@ -116,13 +116,16 @@ Image Boulder(uint32_t seed) {
       Rgb c = Scale(stone, std::min(1.0, 0.62 + 0.5 * light) * (0.96 + 0.06 * n.Unit()));
       img.Set(x, y, Mix(c, Rgb{255, 255, 255}, std::pow(light, 16.0) * 0.5));
     }
-  // A crack, so the stones read as rock.
-  int x = 11 + n.Below(8), y = 7 + n.Below(3);
-  for (int k = 0; k < 9; ++k) {
-    img.Set(x, y, Scale(stone, 0.45));
+  // A crack with a branch, so the stones read as rock.
+  int x = 11 + n.Below(8), y = 7 + n.Below(3), branchX = 0, branchY = 0;
+  for (int k = 0; k < 10; ++k) {
+    img.Set(x, y, Scale(stone, 0.35));
+    img.Set(x + 1, y, Scale(stone, 0.7));
+    if (k == 4) branchX = x, branchY = y;
     x += n.Below(3) - 1;
     y += 1;
   }
+  for (int k = 1; k < 5; ++k) img.Set(branchX + k, branchY + k / 2, Scale(stone, 0.45));
   return img;
 }
 
@@ -192,7 +195,10 @@ Image Bomb(int variant, int frame) {
   return img;
 }
 
-Image Balloon(Rgb base) {
+// Both balloons are the same red, far from the diamonds' blue; the variants
+// differ in the swing of the string.
+Image Balloon(int variant) {
+  const Rgb base{225, 45, 45};
   Image img(kCell, kCell);
   for (int y = 0; y < kCell; ++y)
     for (int x = 0; x < kCell; ++x) {
@@ -201,7 +207,7 @@ Image Balloon(Rgb base) {
     }
   ShadedBall(img, 16, 13, 11.5, base, 0.9);
   img.FillRect(15, 25, 3, 2, Scale(base, 0.7));
-  for (int y = 27; y < kCell; ++y) img.Set(16 + ((y / 2) % 2), y, {220, 220, 220});
+  for (int y = 27; y < kCell; ++y) img.Set(16 + ((y / 2 + variant) % 2), y, {220, 220, 220});
   return img;
 }
 
@@ -377,8 +383,8 @@ std::vector<ArtFile> CaveArt() {
     out.push_back({"gem" + std::to_string(v + 1) + ".bmp", Strip(Frames(4, [v](int i) { return Gem(v, i, 4); }))});
   out.push_back({"bomb1.bmp", Strip(Frames(2, [](int i) { return Bomb(0, i); }))});
   out.push_back({"bomb2.bmp", Strip(Frames(2, [](int i) { return Bomb(1, i); }))});
-  out.push_back({"balloon1.bmp", Balloon({220, 40, 40})});
-  out.push_back({"balloon2.bmp", Balloon({60, 140, 230})});
+  out.push_back({"balloon1.bmp", Balloon(0)});
+  out.push_back({"balloon2.bmp", Balloon(1)});
   out.push_back({"exit.bmp", Strip(Frames(4, [](int i) { return ExitFrame(i, 0); }))});
   out.push_back({"exitopen.bmp", Strip(Frames(4, [](int i) { return ExitFrame(i, 1); }))});
   out.push_back({"exitlive.bmp", Strip(Frames(4, [](int i) { return ExitFrame(i, 2); }))});
