@@ -39,7 +39,9 @@ constexpr Rgb kFontColors[kColorFontCount] = {
     {255, 64, 64},  {255, 255, 64}, {64, 255, 64},
 };
 
-const char* kCreditLine = "a game by the Quarrystar team";
+// Read with the studio card above it: "Deepvein Games, in association with
+// the Quarrystar team, presents", and the title follows on the next screen.
+const char* kCreditLine = "the Quarrystar team presents";
 
 void WaitFrame() { Delay(FrameWait()); }
 

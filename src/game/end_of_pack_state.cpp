@@ -1,6 +1,7 @@
 #include "game/end_of_pack_state.h"
 
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "core/random.h"
@@ -70,6 +71,20 @@ std::vector<TWalker> MakeFamily() {
   return walkers;
 }
 
+int FamilyClimb(int x) {
+  // {x, climb} from the door leftwards; straight between the points. The
+  // steps lie where a walker's feet leave one cell and reach the next.
+  static const int kPoints[][2] = {{600, 0},  {584, 32}, {568, 32}, {552, 0},
+                                   {408, 0},  {392, 32}, {280, 32}, {264, 64}};
+  if (x >= kPoints[0][0]) return 0;
+  for (size_t i = 1; i < std::size(kPoints); ++i) {
+    const int* a = kPoints[i - 1];
+    const int* b = kPoints[i];
+    if (x >= b[0]) return a[1] + (b[1] - a[1]) * (a[0] - x) / (a[0] - b[0]);
+  }
+  return 64;
+}
+
 bool StepFamily(std::vector<TWalker>& walkers, const std::function<void(const TWalker&)>& draw) {
   bool anyActive = false;
   for (TWalker& w : walkers) {
@@ -77,8 +92,8 @@ bool StepFamily(std::vector<TWalker>& walkers, const std::function<void(const TW
     if (w.Delay > 0) {
       --w.Delay;
     } else {
+      w.Y = static_cast<int16_t>(w.Y + FamilyClimb(w.X) - FamilyClimb(w.X - 2));
       w.X = static_cast<int16_t>(w.X - 2);
-      if (w.X >= 256 && w.X < 320) w.Y = static_cast<int16_t>(w.Y - 2);
       draw(w);
       if (w.X <= -32) w.Active = false;
     }
@@ -93,6 +108,27 @@ int16_t MovePosition(int16_t from, int16_t to, int i, int steps) {
   // 16-bit product and throw the figure back across the screen mid-walk.
   int32_t offset = static_cast<int32_t>(i) * (static_cast<int32_t>(to) - from) / steps;
   return static_cast<int16_t>(from + offset);
+}
+
+const std::vector<TLeg>& MessengerDescent() {
+  // The step down lies where his feet leave the grass of column 8.
+  static const std::vector<TLeg> legs = {
+      {128, 240, 277, 240, 149}, {277, 240, 293, 272, 16}, {293, 272, 352, 272, 59}};
+  return legs;
+}
+
+const std::vector<TLeg>& GuardDescent() {
+  // Off the ledge and down three stairs, one cell each.
+  static const std::vector<TLeg> legs = {{414, 172, 500, 172, 86}, {500, 172, 508, 204, 8},
+                                         {508, 204, 532, 204, 24}, {532, 204, 540, 236, 8},
+                                         {540, 236, 564, 236, 24}, {564, 236, 572, 268, 8}};
+  return legs;
+}
+
+std::vector<TLeg> Reversed(const std::vector<TLeg>& legs) {
+  std::vector<TLeg> back;
+  for (auto it = legs.rbegin(); it != legs.rend(); ++it) back.push_back({it->X2, it->Y2, it->X1, it->Y1, it->Steps});
+  return back;
 }
 
 TLegendEntry LegendOf(uint16_t cell) {

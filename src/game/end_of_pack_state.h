@@ -48,14 +48,34 @@ struct TWalker {
 // The mother ("ElfMrs2" at y 304) and fifteen children ("ElfKid" + a random
 // letter A..D + "2" at y 312), child i starting after 10 * i + 8 frames.
 std::vector<TWalker> MakeFamily();
-// One frame of the walk: two pixels left, climbing two pixels per step while
-// 256 <= x < 320; a walker that reaches x = -32 leaves. Each walker that moved
-// is reported to draw. Returns false once all have left.
+// How far above the doorway's floor the family walks at x: they step up onto
+// the guard's block, down past the stairs, and up twice more to the cave's
+// left exit, 64 pixels in all; each step takes 16 pixels of the walk.
+int FamilyClimb(int x);
+// One frame of the walk: two pixels left, following FamilyClimb; a walker that
+// reaches x = -32 leaves. Each walker that moved is reported to draw. Returns
+// false once all have left.
 bool StepFamily(std::vector<TWalker>& walkers, const std::function<void(const TWalker&)>& draw);
 
 // Position at step i of steps on the line from `from` to `to`, truncating
 // towards zero.
 int16_t MovePosition(int16_t from, int16_t to, int i, int steps);
+
+// One straight stretch of a figure's walk, `Steps` frames long.
+struct TLeg {
+  int16_t X1, Y1, X2, Y2;
+  int Steps;
+};
+// Walks that change height follow the steps of the scene's ground: level
+// stretches joined by short steps at the edges of the cells.
+// The messenger from the cave's entrance down to the boss, (128, 240) to
+// (352, 272) in 224 frames.
+const std::vector<TLeg>& MessengerDescent();
+// The guard from his post down the stairs to the door, (414, 172) to
+// (572, 268) in 158 frames.
+const std::vector<TLeg>& GuardDescent();
+// The same walk backwards.
+std::vector<TLeg> Reversed(const std::vector<TLeg>& legs);
 
 // What a background cell shows: the image (null for nothing) and the offset
 // of its top-left corner from the cell's top-left corner on the screen.

@@ -65,7 +65,7 @@ TEST(EndOfPackFlight, SwingFollowsASymmetricArcWithFloorDivision) {
   for (auto c : cases) EXPECT_EQ(DiamondX({.V = int16_t(c[1]), .S = int16_t(c[0])}), c[2]) << c[0] << " " << c[1];
 }
 
-TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
+TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsStepByStep) {
   Randomize(9);
   auto walkers = MakeFamily();
   ASSERT_EQ(walkers.size(), 16u);
@@ -83,8 +83,9 @@ TEST(EndOfPackFamily, WalkLasts494FramesAndEveryoneClimbs64PixelsOnTheSlope) {
     walking = StepFamily(walkers, [&](const TWalker& w) {
       size_t i = static_cast<size_t>(&w - walkers.data());
       ++steps[i];
-      // At the top and the foot of the slope.
-      EXPECT_TRUE((w.X != 256 && w.X != 320) || w.Y == floorY(i) - (w.X == 256 ? 64 : 0)) << i << " at " << w.X;
+      // {x, climb}: past the door, on the guard's block, below the stairs, on the middle ground, at the left exit.
+      for (auto [x, climb] : {std::pair{600, 0}, {576, 32}, {480, 0}, {320, 32}, {256, 64}})
+        EXPECT_TRUE(w.X != x || w.Y == floorY(i) - climb) << i << " at " << w.X;
       last[i] = w;
     });
   }
@@ -203,6 +204,18 @@ protected:
   uint32_t base = PumpCount();
 };
 
+// A figure's feet: the drawn pixels of its image's lowest drawn row.
+struct Feet {
+  int row = -1, left = 0, right = -1;
+};
+Feet FeetOf(SDL_Surface* image) {
+  Feet f;
+  for (int y = image->h - 1; y >= 0 && f.row < 0; --y)
+    for (int x = 0; x < image->w; ++x)
+      if (Px(image, x, y)) f.row = y, f.left = f.right < 0 ? x : f.left, f.right = x;
+  return f;
+}
+
 // Space held from the first frame ends each of the 20 one-frame building blocks at once; the closing
 // text starts at frame 21 and wants a new press. Without archive, fonts or music only the frame shows.
 TEST_F(EndOfPackScene, SpaceHeldFromTheStartEndsEveryStepAtItsFirstFrameWithOrWithoutTheArchive) {
@@ -298,6 +311,67 @@ TEST_F(EndOfPackScene, UntouchedSceneRunsItsScriptFrameByFrame) {
   }
   for (auto [row, want] : {std::pair{240, 6}, {280, 6}, {430, 1}})
     EXPECT_EQ(patterns(0, 640, row, fonts[0]->Height), std::set<int>{want}) << row;
+}
+
+// Every figure's feet rest on the top of a wall or grass cell of outro.mpt, none inside one: the figures of the
+// background, every frame of the walks' level stretches (a step between two levels lasts at most 16 frames),
+// and every frame of the family's walk that is not a step.
+TEST_F(EndOfPackScene, EveryFigureStandsOnTheGroundOfTheMap) {
+  TXMap map;
+  map.LoadFromMad("outro.mpt", *archive);
+  ASSERT_TRUE(map.Width >= 20 && map.Height >= 12);
+  auto solid = [&](int cx, int cy) {
+    return cx >= 0 && cx < 20 && cy >= 0 && cy < 12 && std::string("#.").find(char(map.FileCell(cx, cy))) < 2;
+  };
+  auto expectStands = [&](const std::string& name, int x, int y) {
+    SDL_Surface* image = images.Find(name);
+    ASSERT_NE(image, nullptr) << name;
+    const Feet f = FeetOf(image);
+    const int ground = y + f.row + 1 - 48, row = ground / 32;
+    int onGround = 0, inside = 0, shown = 0;
+    for (int px = std::max(0, x + f.left); px <= std::min(639, x + f.right); ++px, ++shown) {
+      onGround += ground % 32 == 0 && solid(px / 32, row);
+      inside += solid(px / 32, (ground - 1) / 32);
+    }
+    if (shown) {
+      EXPECT_TRUE(onGround > 0 && inside == 0) << name << " at " << x << "," << y;
+    }
+  };
+  int figures = 0;
+  for (int cy = 0; cy < 12; ++cy)
+    for (int cx = 0; cx < 20; ++cx) {
+      TLegendEntry e = LegendOf(map.FileCell(cx, cy));
+      if (e.Image && std::string(e.Image).starts_with("Elf")) expectStands(e.Image, 32 * cx + e.Dx, 32 * cy + 48 + e.Dy), ++figures;
+    }
+  EXPECT_GE(figures, 3);
+
+  const std::pair<const char*, std::vector<TLeg>> walks[] = {
+      {"Elf4", {{-32, 240, 128, 240, 160}}}, {"Elf4", MessengerDescent()},       {"Elf3", {{352, 272, 352, 272, 1}}},
+      {"ElfBoss4", {{352, 176, 352, 176, 1}}}, {"ElfBad4", GuardDescent()},     {"ElfBad2", {{572, 268, 572, 268, 1}}},
+      {"Elf2", Reversed(MessengerDescent())}, {"Elf2", {{128, 240, -32, 240, 160}}}};
+  for (const auto& [name, legs] : walks) {
+    for (const TLeg& leg : legs) {
+      if (leg.Y1 != leg.Y2) {
+        EXPECT_LE(leg.Steps, 16) << name << " steps down from " << leg.X1 << "," << leg.Y1;
+        continue;
+      }
+      for (int i = 1; i <= leg.Steps; ++i) expectStands(name, MovePosition(leg.X1, leg.X2, i, leg.Steps), leg.Y1);
+    }
+  }
+
+  map.FileCells[19 + 8 * map.Width] = ' ';  // the door the guard opened
+  Randomize(3);
+  auto walkers = MakeFamily();
+  std::vector<int> start, stepping(walkers.size());
+  for (const TWalker& w : walkers) start.push_back(w.Y);
+  for (int frame = 0; frame < 1000 && StepFamily(walkers, [&](const TWalker& w) {
+         const size_t i = static_cast<size_t>(&w - walkers.data());
+         if ((w.Y - start[i]) % 32) ++stepping[i];
+         else expectStands(w.Image, w.X, w.Y);
+       });
+       ++frame) {
+  }
+  for (size_t i = 0; i < walkers.size(); ++i) EXPECT_LE(stepping[i], 4 * 8) << "four steps of 32 pixels, walker " << i;
 }
 
 }  // namespace

@@ -68,41 +68,86 @@ Image HardWall() {
   return img;
 }
 
-Image Sand(uint32_t seed, Rgb base) {
+// Sand: one colour for every variant and only fine grain, so a field of
+// randomly chosen variants reads as one even surface. Variants differ only in
+// where their few pebbles lie.
+constexpr Rgb kSand{112, 80, 48};
+
+Image Sand(uint32_t seed) {
   Image img(kCell, kCell);
   Noise n(seed);
   for (int y = 0; y < kCell; ++y)
-    for (int x = 0; x < kCell; ++x) img.Set(x, y, Scale(base, 0.75 + 0.35 * n.Unit()));
-  for (int i = 0; i < 14; ++i) {
-    int x = n.Below(kCell - 2), y = n.Below(kCell - 2);
-    img.Set(x, y, Scale(base, 1.35));
-    img.Set(x + 1, y + 1, Scale(base, 0.45));
+    for (int x = 0; x < kCell; ++x) img.Set(x, y, Scale(kSand, 0.93 + 0.14 * n.Unit()));
+  for (int i = 0; i < 6; ++i) {
+    int x = 1 + n.Below(kCell - 3), y = 1 + n.Below(kCell - 3);
+    img.Set(x, y, Scale(kSand, 1.18));
+    img.Set(x + 1, y, Scale(kSand, 1.1));
+    img.Set(x + 1, y + 1, Scale(kSand, 0.8));
   }
   return img;
 }
 
-Image Boulder(uint32_t seed, Rgb base) {
+// Boulders are pale stone with a dark rim: far brighter than sand, so they
+// stand out by brightness alone, and lumpy so they do not read as balls.
+Image Boulder(uint32_t seed) {
+  const Rgb stone{214, 208, 196};
   Image img(kCell, kCell);
-  ShadedBall(img, 16, 16.5, 14.5, base, 0.25);
   Noise n(seed);
-  // Cracks and speckles so the stones read as rock, not as balls.
-  for (int i = 0; i < 40; ++i) {
-    int x = 4 + n.Below(24), y = 4 + n.Below(24);
-    if (!(img.Get(x, y) == Rgb{})) img.Set(x, y, Scale(img.Get(x, y), 0.7));
-  }
-  int x = 10 + n.Below(8), y = 8;
-  for (int k = 0; k < 8; ++k) {
-    img.Set(x, y, Scale(base, 0.3));
+  double bump[8];
+  for (double& b : bump) b = 13.2 + 1.6 * n.Unit();
+  auto radius = [&](double angle) {
+    double t = (angle + kPi) / (2 * kPi) * 8;
+    int i = static_cast<int>(t) % 8;
+    double f = t - std::floor(t), smooth = f * f * (3 - 2 * f);
+    return bump[i] + (bump[(i + 1) % 8] - bump[i]) * smooth;
+  };
+  const double cx = 16, cy = 16.5;
+  for (int y = 0; y < kCell; ++y)
+    for (int x = 0; x < kCell; ++x) {
+      double px = x + 0.5 - cx, py = y + 0.5 - cy;
+      double d = std::hypot(px, py), r = radius(std::atan2(py, px));
+      if (d > r) continue;
+      if (d > r - 1.3) {
+        img.Set(x, y, Scale(stone, 0.28));
+        continue;
+      }
+      double dx = px / r, dy = py / r, dz = std::sqrt(std::max(0.0, 1 - dx * dx - dy * dy));
+      double light = std::max(0.0, -dx * 0.5 - dy * 0.6 + dz * 0.62);
+      Rgb c = Scale(stone, std::min(1.0, 0.62 + 0.5 * light) * (0.96 + 0.06 * n.Unit()));
+      img.Set(x, y, Mix(c, Rgb{255, 255, 255}, std::pow(light, 16.0) * 0.5));
+    }
+  // A crack with a branch, so the stones read as rock.
+  int x = 11 + n.Below(8), y = 7 + n.Below(3), branchX = 0, branchY = 0;
+  for (int k = 0; k < 10; ++k) {
+    img.Set(x, y, Scale(stone, 0.35));
+    img.Set(x + 1, y, Scale(stone, 0.7));
+    if (k == 4) branchX = x, branchY = y;
     x += n.Below(3) - 1;
     y += 1;
   }
+  for (int k = 1; k < 5; ++k) img.Set(branchX + k, branchY + k / 2, Scale(stone, 0.45));
   return img;
 }
 
-// A cut gem with a sweeping glint; the glint position moves frame by frame.
-Image Gem(Rgb base, int frame, int frames) {
+// Every diamond has the one blue of kGem; lighter facets are mixed towards
+// white and darker ones scaled down, which keeps the hue. The variants differ
+// only in their sparkle: 0 a glint sweeping across, 1 a star on the left
+// crown, 2 a star on the right pavilion.
+constexpr Rgb kGem{70, 190, 255};
+
+void Star(Image& img, double cx, double cy, double size) {
+  int len = static_cast<int>(size);
+  for (int k = -len; k <= len; ++k) {
+    double a = 1.0 - std::abs(k) / (size + 1);
+    img.Blend(static_cast<int>(cx) + k, static_cast<int>(cy), {255, 255, 255}, a);
+    img.Blend(static_cast<int>(cx), static_cast<int>(cy) + k, {255, 255, 255}, a);
+  }
+}
+
+Image Gem(int sparkle, int frame, int frames) {
   Image img(kCell, kCell);
   const double cx = 16, top = 5, girdle = 13, bottom = 28;
+  const Rgb white{255, 255, 255};
   for (int y = 0; y < kCell; ++y)
     for (int x = 0; x < kCell; ++x) {
       double px = x + 0.5, py = y + 0.5;
@@ -112,35 +157,48 @@ Image Gem(Rgb base, int frame, int frames) {
       else half = 13 * (bottom - py) / (bottom - girdle);
       double dx = px - cx;
       if (std::abs(dx) > half) continue;
-      // Facets: brightness by sector.
-      double f;
-      if (py < girdle) f = (dx < -3) ? 1.1 : (dx > 3 ? 0.75 : 1.3);
-      else f = (dx < 0) ? 0.9 : 0.6;
-      if (std::abs(py - girdle) < 0.8) f = 1.4;
-      img.Set(x, y, Scale(base, f));
+      Rgb c;
+      if (std::abs(py - girdle) < 0.8) c = Mix(kGem, white, 0.55);
+      else if (py < girdle) c = dx < -3 ? Mix(kGem, white, 0.25) : dx > 3 ? Scale(kGem, 0.78) : Mix(kGem, white, 0.45);
+      else c = dx < 0 ? Scale(kGem, 0.9) : Scale(kGem, 0.6);
+      img.Set(x, y, c);
     }
-  double t = static_cast<double>(frame) / frames;
-  double sx = 9 + 14 * t, sy = 9 + 6 * std::sin(t * kPi);
-  double len = 2.0 + 3.0 * std::sin(t * kPi);
-  for (int k = -static_cast<int>(len); k <= static_cast<int>(len); ++k) {
-    img.Blend(static_cast<int>(sx) + k, static_cast<int>(sy), {255, 255, 255}, 1.0 - std::abs(k) / (len + 1));
-    img.Blend(static_cast<int>(sx), static_cast<int>(sy) + k, {255, 255, 255}, 1.0 - std::abs(k) / (len + 1));
-  }
+  double t = static_cast<double>(frame) / frames, pulse = std::sin(t * kPi);
+  if (sparkle == 0) Star(img, 9 + 14 * t, 9 + 6 * pulse, 2.0 + 3.0 * pulse);
+  else if (sparkle == 1) Star(img, 11, 9, 1.0 + 4.0 * pulse);
+  else Star(img, 20, 18, 1.0 + 4.0 * std::sin(std::fmod(t + 0.5, 1.0) * kPi));
   return img;
 }
 
-Image Bomb(Rgb base, int frame) {
+// Bombs are near-black, so a bright yellow ring keeps them visible on the
+// black of the cave. The variants differ in the fuse, not the colour.
+Image Bomb(int variant, int frame) {
   Image img(kCell, kCell);
-  ShadedBall(img, 15, 18, 11.5, base, 0.8);
-  img.FillRect(13, 5, 5, 3, {120, 120, 130});
-  // Fuse and a flickering spark.
-  for (int k = 0; k < 5; ++k) img.Set(18 + k, 4 - k / 2, {200, 170, 110});
-  Rgb spark = frame % 2 ? Rgb{255, 240, 120} : Rgb{255, 140, 40};
-  img.FillCircle(24, 1.5, frame % 2 ? 2.2 : 1.6, spark);
+  const double cx = 15, cy = 18, r = 10.5;
+  const Rgb ring{255, 215, 70};
+  for (int y = 0; y < kCell; ++y)
+    for (int x = 0; x < kCell; ++x) {
+      double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+      if (d <= r + 1.8 && d > r - 0.6) img.Set(x, y, ring);
+    }
+  ShadedBall(img, cx, cy, r, {72, 72, 90}, 0.7);
+  img.FillRect(13, 5, 5, 3, {190, 190, 200});
+  Rgb fuse{235, 205, 140};
+  int tipX = 0, tipY = 0;
+  for (int k = 0; k < 5; ++k) {
+    tipX = 18 + k;
+    tipY = variant == 0 ? 4 - k / 2 : 4 - (k * k) / 6;
+    img.Set(tipX, tipY, fuse);
+  }
+  Rgb spark = frame % 2 ? Rgb{255, 245, 150} : Rgb{255, 170, 60};
+  img.FillCircle(tipX + 1.5, tipY - 1.0, frame % 2 ? 2.2 : 1.6, spark);
   return img;
 }
 
-Image Balloon(Rgb base) {
+// Both balloons are the same red, far from the diamonds' blue; the variants
+// differ in the swing of the string.
+Image Balloon(int variant) {
+  const Rgb base{225, 45, 45};
   Image img(kCell, kCell);
   for (int y = 0; y < kCell; ++y)
     for (int x = 0; x < kCell; ++x) {
@@ -149,7 +207,7 @@ Image Balloon(Rgb base) {
     }
   ShadedBall(img, 16, 13, 11.5, base, 0.9);
   img.FillRect(15, 25, 3, 2, Scale(base, 0.7));
-  for (int y = 27; y < kCell; ++y) img.Set(16 + ((y / 2) % 2), y, {220, 220, 220});
+  for (int y = 27; y < kCell; ++y) img.Set(16 + ((y / 2 + variant) % 2), y, {220, 220, 220});
   return img;
 }
 
@@ -283,10 +341,12 @@ Image Elf(int w, int h, Rgb tunic, Rgb hat, int pose, bool facingLeft, bool crow
                  std::max(1, static_cast<int>(ww * s)), std::max(1, static_cast<int>(hh * s)), c);
   };
   Rgb skin{250, 205, 170}, boot{90, 60, 30};
-  // Legs alternate with the pose for walking.
-  int lift = pose % 2;
-  rect(11, 26 - lift, 4, 6, boot);
-  rect(17, 26 - (1 - lift), 4, 6, boot);
+  // Both boots end on the image's last row, so a figure drawn at y stands on
+  // the ground at y + h; a walking pose spreads the legs.
+  int spread = pose % 2;
+  const int bootTop = static_cast<int>(26 * s), bootW = std::max(1, static_cast<int>(4 * s));
+  for (int left : {11 - spread, 17 + spread})
+    img.FillRect(static_cast<int>(left * s + (w - 32 * s) / 2), bootTop, bootW, h - bootTop, boot);
   rect(10, 15, 12, 12, tunic);
   rect(7, 16, 3, 8, tunic);
   rect(22, 16, 3, 8, tunic);
@@ -313,19 +373,18 @@ std::vector<ArtFile> CaveArt() {
   std::vector<ArtFile> out;
   out.push_back({"wall.bmp", Bricks()});
   out.push_back({"hardwall.bmp", HardWall()});
-  out.push_back({"sand1.bmp", Sand(21, {150, 105, 60})});
-  out.push_back({"sand2.bmp", Sand(22, {140, 100, 55})});
-  out.push_back({"sand3.bmp", Sand(23, {160, 110, 65})});
-  out.push_back({"rock1.bmp", Boulder(31, {150, 145, 140})});
-  out.push_back({"rock2.bmp", Boulder(32, {140, 128, 115})});
-  out.push_back({"rock3.bmp", Boulder(33, {125, 130, 140})});
-  out.push_back({"gem1.bmp", Strip(Frames(4, [](int i) { return Gem({80, 200, 255}, i, 4); }))});
-  out.push_back({"gem2.bmp", Strip(Frames(4, [](int i) { return Gem({255, 90, 200}, i, 4); }))});
-  out.push_back({"gem3.bmp", Strip(Frames(4, [](int i) { return Gem({110, 255, 120}, i, 4); }))});
-  out.push_back({"bomb1.bmp", Strip(Frames(2, [](int i) { return Bomb({70, 70, 90}, i); }))});
-  out.push_back({"bomb2.bmp", Strip(Frames(2, [](int i) { return Bomb({110, 50, 50}, i); }))});
-  out.push_back({"balloon1.bmp", Balloon({220, 40, 40})});
-  out.push_back({"balloon2.bmp", Balloon({60, 140, 230})});
+  out.push_back({"sand1.bmp", Sand(21)});
+  out.push_back({"sand2.bmp", Sand(22)});
+  out.push_back({"sand3.bmp", Sand(23)});
+  out.push_back({"rock1.bmp", Boulder(31)});
+  out.push_back({"rock2.bmp", Boulder(32)});
+  out.push_back({"rock3.bmp", Boulder(33)});
+  for (int v = 0; v < 3; ++v)
+    out.push_back({"gem" + std::to_string(v + 1) + ".bmp", Strip(Frames(4, [v](int i) { return Gem(v, i, 4); }))});
+  out.push_back({"bomb1.bmp", Strip(Frames(2, [](int i) { return Bomb(0, i); }))});
+  out.push_back({"bomb2.bmp", Strip(Frames(2, [](int i) { return Bomb(1, i); }))});
+  out.push_back({"balloon1.bmp", Balloon(0)});
+  out.push_back({"balloon2.bmp", Balloon(1)});
   out.push_back({"exit.bmp", Strip(Frames(4, [](int i) { return ExitFrame(i, 0); }))});
   out.push_back({"exitopen.bmp", Strip(Frames(4, [](int i) { return ExitFrame(i, 1); }))});
   out.push_back({"exitlive.bmp", Strip(Frames(4, [](int i) { return ExitFrame(i, 2); }))});
@@ -370,9 +429,8 @@ std::vector<ArtFile> OutroArt() {
   const Rgb kid[4] = {{240, 200, 60}, {80, 180, 230}, {250, 140, 60}, {160, 230, 120}};
   const char* kidFile[4] = {"elfkida2.bmp", "elfkidb2.bmp", "elfkidc2.bmp", "elfkidd2.bmp"};
   for (int i = 0; i < 4; ++i) out.push_back({kidFile[i], Elf(24, 24, kid[i], Scale(kid[i], 0.6), 1, true)});
-  const Rgb gem[4] = {{80, 200, 255}, {255, 90, 200}, {110, 255, 120}, {255, 230, 90}};
   for (int i = 0; i < 4; ++i) {
-    Image g = Gem(gem[i], 1, 4);
+    Image g = Gem(i % 3, i == 3 ? 2 : 1, 4);
     Image small(16, 16);
     for (int y = 0; y < 16; ++y)
       for (int x = 0; x < 16; ++x) small.Set(x, y, g.Get(2 * x, 2 * y));
@@ -397,9 +455,8 @@ std::vector<ArtFile> LogoArt(const std::string& fontPath) {
         img.Blend(ox + x, oy + y, c, a / 255.0);
       }
     if (gems) {
-      Image g = Gem({80, 200, 255}, 1, 4);
-      img.Paste(g, ox - 40, (h - 32) / 2, true);
-      img.Paste(Gem({255, 90, 200}, 2, 4), ox + m.width + 8, (h - 32) / 2, true);
+      img.Paste(Gem(1, 2, 4), ox - 40, (h - 32) / 2, true);
+      img.Paste(Gem(2, 2, 4), ox + m.width + 8, (h - 32) / 2, true);
     }
     return img;
   };
@@ -409,8 +466,7 @@ std::vector<ArtFile> LogoArt(const std::string& fontPath) {
   Image card(640, 180);
   for (int i = 0; i < 12; ++i) {
     double a = i * kPi / 6;
-    const Rgb colors[3] = {{80, 200, 255}, {255, 90, 200}, {110, 255, 120}};
-    card.Paste(Gem(colors[i % 3], i % 4, 4), static_cast<int>(320 - 16 + 250 * std::cos(a)),
+    card.Paste(Gem(i % 3, i % 4, 4), static_cast<int>(320 - 16 + 250 * std::cos(a)),
                static_cast<int>(90 - 16 + 70 * std::sin(a)), true);
   }
   Image name = title(400, 60, 40, "Deepvein Games", {200, 230, 255}, {90, 140, 220}, false);

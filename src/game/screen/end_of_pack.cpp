@@ -52,6 +52,8 @@ private:
   void DrawBackground();
   void Pause(int frames) const;
   void Move(const std::string& name, int16_t x1, int16_t y1, int16_t x2, int16_t y2, int steps) const;
+  // A move along several legs; Space ends the whole walk.
+  void Walk(const std::string& name, const std::vector<TLeg>& legs) const;
   void Bubble(const std::string& text, int x, int y, int tailX, int tailLength, int align) const;
   void Say(const std::string& text, int y, int frames);
   void DiamondFlight() const;
@@ -90,17 +92,23 @@ void TEndOfPackScene::Pause(int frames) const {
 
 void TEndOfPackScene::Move(const std::string& name, int16_t x1, int16_t y1, int16_t x2, int16_t y2,
                            int steps) const {
+  Walk(name, {{x1, y1, x2, y2, steps}});
+}
+
+void TEndOfPackScene::Walk(const std::string& name, const std::vector<TLeg>& legs) const {
   SDL_Surface* image = Image(name);
-  for (int i = 1; i <= steps; ++i) {
-    int x = MovePosition(x1, x2, i, steps);
-    int y = MovePosition(y1, y2, i, steps);
-    if (image) BlitWhole(x, y, image);
-    Delay(FrameWait());
-    Flip();
-    // Gone from the BackBuffer, still on the screen until the next Flip.
-    if (image) EraseBox(x, y, x + image->w - 1, y + image->h - 1);
-    PumpEvents();
-    if (SpaceHeld()) return;
+  for (const TLeg& leg : legs) {
+    for (int i = 1; i <= leg.Steps; ++i) {
+      int x = MovePosition(leg.X1, leg.X2, i, leg.Steps);
+      int y = MovePosition(leg.Y1, leg.Y2, i, leg.Steps);
+      if (image) BlitWhole(x, y, image);
+      Delay(FrameWait());
+      Flip();
+      // Gone from the BackBuffer, still on the screen until the next Flip.
+      if (image) EraseBox(x, y, x + image->w - 1, y + image->h - 1);
+      PumpEvents();
+      if (SpaceHeld()) return;
+    }
   }
 }
 
@@ -179,7 +187,7 @@ void TEndOfPackScene::Run() {
 
   // The boss's messenger walks in.
   Move("Elf4", -32, 240, 128, 240, 160);
-  Move("Elf4", 128, 240, 352, 272, 224);
+  Walk("Elf4", MessengerDescent());
   Pause(30);
   Blit("Elf3", 352, 272);
   Flip();
@@ -201,10 +209,10 @@ void TEndOfPackScene::Run() {
   Pause(15);
   Say("Let them go!", 148, 300);
 
-  // The guard leaves his post and steps aside.
+  // The guard leaves his post and goes down the stairs to the door.
   FillBox(414, 172, 449, 207, 0, 0, 0);
   SaveBackground();
-  Move("ElfBad4", 414, 172, 572, 268, 158);
+  Walk("ElfBad4", GuardDescent());
   Pause(30);
   Blit("ElfBad4", 572, 268);
   FillBox(608, 304, 639, 335, 0, 0, 0);
@@ -222,7 +230,7 @@ void TEndOfPackScene::Run() {
   // The messenger goes home.
   FillBox(352, 272, 383, 303, 0, 0, 0);
   SaveBackground();
-  Move("Elf2", 352, 272, 128, 240, 224);
+  Walk("Elf2", Reversed(MessengerDescent()));
   Move("Elf2", 128, 240, -32, 240, 160);
   Pause(120);
 
