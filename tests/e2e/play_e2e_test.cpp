@@ -52,5 +52,33 @@ TEST(PlayFirstMap, CompletesOnTheVerifiersTickWithRepeatableScreenshots) {
   EXPECT_FALSE(shots[0] == shots[1]) << "the two moments differ";
 }
 
+// The main pack, chosen in the menu (below first.qs), from its first map's
+// recorded solution: the map is completed and the maps after it are open.
+TEST(PlayFirstMap, MainPackFirstMapFromItsRecordedSolution) {
+  TempDir dir;
+  GameData(dir.Path(), {"first.qs", "quarry.qs"});
+  fs::path first;
+  for (const auto& entry : fs::directory_iterator(fs::path(QUARRY_LEVEL_PACKS) / "quarry"))
+    if (entry.path().extension() == ".map" && (first.empty() || entry.path() < first)) first = entry.path();
+  ASSERT_FALSE(first.empty());
+  std::ifstream source(first);
+  std::string line, solution;
+  while (std::getline(source, line))
+    if (line.rfind("solution:", 0) == 0) solution += line.substr(9) + "\n";
+  WriteFileBytes(dir / "sol.txt", solution);
+  auto moves = RunProgram(QUARRY_REPLAY, dir.Path(),
+                          {"--to-script", "--first-pump", std::to_string(kFirstMapPump), "sol.txt"});
+  ASSERT_EQ(moves.exitCode, 0) << moves.err;
+  std::string script = MenuToFirstMap();
+  script.insert(script.find("1250 "), "1245 press down\n");
+  auto r = RunScript(dir.Path(), script + moves.out + "+600 press esc\n", {"--seed", "5"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  TPlayers players;
+  players.Load(dir / "players.dat");
+  ASSERT_EQ(players.GetLevelPackIndex(0, "quarry.qs"), 0);
+  const uint8_t expected[] = {kMapCompleted, kMapOpen, kMapOpen, kMapOpen, kMapLocked};
+  for (uint8_t map = 0; map < 5; ++map) EXPECT_EQ(players.GetMapState(0, 0, map), expected[map]) << int{map};
+}
+
 }  // namespace
 }  // namespace quarry::e2e

@@ -1,4 +1,8 @@
 // Solution files and the shipped maps' solutions.
+#include <map>
+#include <regex>
+#include <set>
+
 #include "cave_fixture.h"
 #include "game/solution.h"
 #include "maps/map_source.h"
@@ -41,6 +45,36 @@ TEST(LevelSolutions, EveryShippedSolutionCompletesUnderEverySeed) {
     }
   }
   EXPECT_GT(checked, 0);
+}
+
+// The pack reader's rules (border, one player, an exit, a name) hold for every
+// shipped map, and each also states its idea in a comment line, records a
+// solution and has a name of its own within the pack; the packs hold their
+// promised number of maps.
+TEST(LevelPacks, EveryMapKeepsThePackRules) {
+  namespace fs = std::filesystem;
+  fs::path levels = fs::path(QUARRY_SOURCE_DIR) / "data" / "levels";
+  if (!fs::is_directory(levels)) GTEST_SKIP() << "no data/levels";
+  const std::map<std::string, size_t> kLeast = {{"first", 9}, {"quarry", 30}, {"expert", 12}};
+  for (const auto& [pack, least] : kLeast) {
+    SCOPED_TRACE(pack);
+    std::set<std::string> names;
+    size_t maps = 0;
+    ASSERT_TRUE(fs::is_regular_file(levels / pack / "pack.txt"));
+    for (const auto& entry : fs::directory_iterator(levels / pack)) {
+      if (entry.path().extension() != ".map") continue;
+      const std::string text = ReadFileBytes(entry.path());
+      TMapSource source;
+      std::vector<TSourceProblem> problems;
+      EXPECT_TRUE(ParseMapSource(text, source, problems) && problems.empty()) << entry.path();
+      EXPECT_TRUE(names.insert(source.Name).second) << "name used twice: " << source.Name;
+      const std::regex idea("(^|\n); *[A-Z][^\n]{20,}");
+      EXPECT_TRUE(std::regex_search(text, idea)) << entry.path() << ": no comment line with the map's idea";
+      EXPECT_FALSE(source.Solution.empty()) << entry.path();
+      ++maps;
+    }
+    EXPECT_GE(maps, least);
+  }
 }
 
 }  // namespace
