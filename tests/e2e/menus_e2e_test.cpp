@@ -90,11 +90,12 @@ struct Shot {
 };
 
 TEST_F(Menus, EveryMapCompletedUnlocksTheClosingScene) {
-  SaveRoster("players.dat", {"+Ann"}, std::vector<uint8_t>(9, kMapCompleted));
+  // first.qs has ten maps; "Congratulations" is the eleventh row.
+  SaveRoster("players.dat", {"+Ann"}, std::vector<uint8_t>(10, kMapCompleted));
   std::string script = "1210 press return\n1220 press return\n";
-  for (int i = 1; i <= 9; ++i) script += std::to_string(1230 + 20 * i) + " press down\n";  // past the repeat delay
-  script += "1425 press return\n1430 down space\n1470 up space\n1480 shot closing.bmp\n"
-            "1490 press space\n1500 shot menu.bmp\n1510 press esc\n";
+  for (int i = 1; i <= 10; ++i) script += std::to_string(1230 + 20 * i) + " press down\n";  // past the repeat delay
+  script += "1445 press return\n1450 down space\n1490 up space\n1500 shot closing.bmp\n"
+            "1510 press space\n1520 shot menu.bmp\n1530 press esc\n";
   auto r = Run(script);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // Space hurried the scene to its closing text: a black top half, text below.
