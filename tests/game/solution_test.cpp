@@ -59,6 +59,7 @@ TEST(LevelPacks, EveryMapKeepsThePackRules) {
   for (const auto& [pack, least] : kLeast) {
     SCOPED_TRACE(pack);
     std::set<std::string> names;
+    std::map<char, int> mapsWith;  // element -> maps holding it
     size_t maps = 0;
     ASSERT_TRUE(fs::is_regular_file(levels / pack / "pack.txt"));
     for (const auto& entry : fs::directory_iterator(levels / pack)) {
@@ -71,9 +72,16 @@ TEST(LevelPacks, EveryMapKeepsThePackRules) {
       const std::regex idea("(^|\n); *[A-Z][^\n]{20,}");
       EXPECT_TRUE(std::regex_search(text, idea)) << entry.path() << ": no comment line with the map's idea";
       EXPECT_FALSE(source.Solution.empty()) << entry.path();
+      std::set<char> elements;
+      for (const auto& row : source.Rows) elements.insert(row.begin(), row.end());
+      for (char element : elements) ++mapsWith[element];
       ++maps;
     }
     EXPECT_GE(maps, least);
+    // The main pack shows off every element in at least three maps.
+    if (pack == "quarry") {
+      for (char element : std::string("$@&0.#%!><=")) EXPECT_GE(mapsWith[element], 3) << element;
+    }
   }
 }
 
