@@ -1,4 +1,4 @@
-#include "app/script.h"
+#include "frame/script.h"
 
 #include <SDL.h>
 

@@ -4,8 +4,9 @@
 
 #include <SDL.h>
 
-#include "app/frame.h"
-#include "app/script.h"
+#include "frame/frame.h"
+#include "frame/script.h"
+#include "frame/video.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "graphics/zr_sdl.h"
@@ -90,6 +91,13 @@ TEST_F(PumpTest, ScriptedEventsArriveAtTheirPump) {
     EXPECT_EQ(KeyState[kKeyLeft], down);
   }
   for (int key : {int{'O'}, int{'k'}, int{kNoKey}}) EXPECT_EQ(ReadKey(false), key);
+}
+
+TEST(WindowScale, IsTheLargestThatFitsTheDesktop) {
+  struct Case { int width, height, scale; };
+  for (Case c : {Case{0, 0, 1}, Case{1024, 768, 1}, Case{1280, 959, 1}, Case{1280, 960, 2}, Case{1920, 1080, 2},
+                 Case{2560, 1440, 3}, Case{3840, 2160, 4}, Case{7680, 4320, 4}, Case{1920, 480, 1}})
+    EXPECT_EQ(WindowScaleFor(c.width, c.height), c.scale) << c.width << " x " << c.height;
 }
 
 }  // namespace

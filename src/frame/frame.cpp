@@ -1,8 +1,8 @@
-#include "app/frame.h"
+#include "frame/frame.h"
 
 #include <SDL.h>
 
-#include "app/script.h"
+#include "frame/script.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "core/program.h"
