@@ -68,6 +68,7 @@ bool TSearchCave::Start(uint32_t seed) {
   }
   diamondIndex_ = codeIndex_[kDiamond];
   sandIndex_ = codeIndex_[kSand];
+  exitIndex_ = codeIndex_[kExit];
   emptyIndex_ = codeIndex_[kEmpty];
   FindRelevantCells();
   std::memset(openingIndex_, 0, sizeof openingIndex_);
@@ -110,19 +111,7 @@ void TSearchCave::Save(uint8_t* state) const {
   }
   uint8_t* record = cells + kCellCount;
   for (int cell : exitCells_) {
-    std::memset(record, 0, kSpriteBytes);
-    if (const TSprite* s = cave_.Sprite(cell % kCaveColumns, cell / kCaveColumns)) {
-      record[0] = 1;
-      Put16(record + 1, s->Image ? static_cast<uint16_t>(s->Image->Index + 1) : 0);
-      record[3] = static_cast<uint8_t>(s->Animated | s->Looping << 1 | s->Frozen << 2 |
-                                       s->Finished << 3 | s->Hidden << 4 | s->Visible << 5);
-      Put16(record + 4, s->FrameCount);
-      Put16(record + 6, s->Frame);
-      Put16(record + 8, static_cast<uint16_t>(s->DelayCounter));
-      Put16(record + 10, static_cast<uint16_t>(s->LoopCounter));
-      Put16(record + 12, s->FrameDelay);
-      Put16(record + 14, s->LoopPause);
-    }
+    PutSprite(cave_.Sprite(cell % kCaveColumns, cell / kCaveColumns), record);
     record += kSpriteBytes;
   }
 }
@@ -148,23 +137,8 @@ void TSearchCave::Load(const uint8_t* state) {
     if (!record[0]) {
       sprite.reset();
     } else {
-      uint16_t image = Get16(record + 1);
-      const TImageInfo* info = image > 0 && image <= images_.Count() ? &images_.At(image - 1) : nullptr;
-      if (!sprite) sprite = std::make_unique<TSprite>(CellScreenX(x), CellScreenY(y), info);
-      TSprite& s = *sprite;
-      s.Image = info;
-      s.Animated = record[3] & 1;
-      s.Looping = record[3] & 2;
-      s.Frozen = record[3] & 4;
-      s.Finished = record[3] & 8;
-      s.Hidden = record[3] & 16;
-      s.Visible = record[3] & 32;
-      s.FrameCount = Get16(record + 4);
-      s.Frame = Get16(record + 6);
-      s.DelayCounter = static_cast<int16_t>(Get16(record + 8));
-      s.LoopCounter = static_cast<int16_t>(Get16(record + 10));
-      s.FrameDelay = Get16(record + 12);
-      s.LoopPause = Get16(record + 14);
+      if (!sprite) sprite = std::make_unique<TSprite>(CellScreenX(x), CellScreenY(y), nullptr);
+      GetSprite(record, *sprite);
     }
     record += kSpriteBytes;
   }
@@ -296,6 +270,66 @@ void TSearchCave::FindRelevantCells() {
       }
     }
   }
+}
+
+void TSearchCave::PutSprite(const TSprite* s, uint8_t* record) const {
+  std::memset(record, 0, kSpriteBytes);
+  if (!s) return;
+  record[0] = 1;
+  Put16(record + 1, s->Image ? static_cast<uint16_t>(s->Image->Index + 1) : 0);
+  record[3] = static_cast<uint8_t>(s->Animated | s->Looping << 1 | s->Frozen << 2 | s->Finished << 3 |
+                                   s->Hidden << 4 | s->Visible << 5);
+  Put16(record + 4, s->FrameCount);
+  Put16(record + 6, s->Frame);
+  Put16(record + 8, static_cast<uint16_t>(s->DelayCounter));
+  Put16(record + 10, static_cast<uint16_t>(s->LoopCounter));
+  Put16(record + 12, s->FrameDelay);
+  Put16(record + 14, s->LoopPause);
+}
+
+void TSearchCave::GetSprite(const uint8_t* record, TSprite& s) const {
+  uint16_t image = Get16(record + 1);
+  s.Image = image > 0 && image <= images_.Count() ? &images_.At(image - 1) : nullptr;
+  s.Animated = record[3] & 1;
+  s.Looping = record[3] & 2;
+  s.Frozen = record[3] & 4;
+  s.Finished = record[3] & 8;
+  s.Hidden = record[3] & 16;
+  s.Visible = record[3] & 32;
+  s.FrameCount = Get16(record + 4);
+  s.Frame = Get16(record + 6);
+  s.DelayCounter = static_cast<int16_t>(Get16(record + 8));
+  s.LoopCounter = static_cast<int16_t>(Get16(record + 10));
+  s.FrameDelay = Get16(record + 12);
+  s.LoopPause = Get16(record + 14);
+}
+
+bool TSearchCave::StepLike(const uint8_t* before0, const uint8_t* after0, const uint8_t* before,
+                           uint8_t* after) const {
+  const size_t common = kCells + kCellCount;
+  if (Completed(after0) || std::memcmp(before0, before, common) != 0) return false;
+  const uint8_t* records = before + common;
+  for (size_t e = 0; e < exitCells_.size(); ++e) {
+    const int at = kCells + exitCells_[e];
+    if ((before0[at] >> 3) != exitIndex_ || (after0[at] >> 3) != exitIndex_) return false;
+    if (records[e * kSpriteBytes] != before0[common + e * kSpriteBytes]) return false;
+  }
+  // Shut exits and the same cave: the tick did the same, and each shut exit's
+  // sprite only went through the tick's seven drawn frames.
+  std::memcpy(after, after0, common);
+  TSprite sprite(0, 0, nullptr);
+  for (size_t e = 0; e < exitCells_.size(); ++e) {
+    const uint8_t* from = records + e * kSpriteBytes;
+    uint8_t* to = after + common + e * kSpriteBytes;
+    if (!from[0]) {
+      std::memset(to, 0, kSpriteBytes);
+      continue;
+    }
+    GetSprite(from, sprite);
+    sprite.Step(kTickFrames);
+    PutSprite(&sprite, to);
+  }
+  return true;
 }
 
 void TSearchCave::StepExitSprites(int draws) {

@@ -55,12 +55,19 @@ public:
   // animation phase: nothing moved, counted down, exploded or opened.
   bool NothingHappened(const uint8_t* before, const uint8_t* after) const;
 
+  // Another start frame's cave beside the one just stepped (before0 to
+  // after0 with the same move): when both are the same apart from shut exits,
+  // after is made from after0 without running the tick. False otherwise.
+  bool StepLike(const uint8_t* before0, const uint8_t* after0, const uint8_t* before, uint8_t* after) const;
+
   TCave& Cave() { return cave_; }
   uint16_t Code(uint8_t packed) const { return codes_[packed >> 3]; }
 
 private:
   void Load(const uint8_t* state);
   void StepExitSprites(int draws);
+  void PutSprite(const TSprite* sprite, uint8_t* record) const;
+  void GetSprite(const uint8_t* record, TSprite& sprite) const;
   void FindRelevantCells();
 
   TSilentSink sounds_;
@@ -73,6 +80,7 @@ private:
   uint8_t codeIndex_[256] = {};
   uint8_t diamondIndex_ = 0;
   uint8_t sandIndex_ = 0;
+  uint8_t exitIndex_ = 0;
   uint8_t emptyIndex_ = 0;
   // Cells where sand and empty can make a difference to the rules.
   std::vector<bool> relevant_;

@@ -13,7 +13,8 @@ namespace quarry {
 
 namespace {
 
-constexpr char kMoves[] = "UDLR.";
+// Waiting first: a key that changes nothing then merges into the wait.
+constexpr char kMoves[] = ".UDLR";
 constexpr uint32_t kMoveShift = 29;
 constexpr uint32_t kParentMask = (1u << kMoveShift) - 1;
 constexpr uint32_t kMaxCombinations = 256;
@@ -147,12 +148,17 @@ TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const T
             std::memcpy(after, before, sub);
             continue;
           }
+          if (k > 0 && cave.StepLike(state.data(), child.data(), before, after)) {
+            done = false;
+            idle = idle && cave.NothingHappened(before, after);
+            continue;
+          }
           alive = cave.Step(before, *m, after) && !cave.Hopeless(after);
           done = done && alive && cave.Completed(after);
           idle = idle && alive && cave.NothingHappened(before, after);
         }
         if (!alive) continue;
-        uint32_t move = static_cast<uint32_t>(m - moves) + (moves == kMoves ? 0 : 4);
+        uint32_t move = static_cast<uint32_t>(m - moves);
         if (done) {
           result.Moves = PathTo(nodes, node) + kMoves[move];
           found = true;
