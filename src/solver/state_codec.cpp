@@ -72,6 +72,7 @@ void EncodeDiff(const uint8_t* cur, const uint8_t* ref, size_t size, std::vector
   for (size_t b = 0; b < blocks; ++b) {
     size_t from = 8 * b;
     size_t to = std::min(size, from + 8);
+    if (to - from == 8 && std::memcmp(cur + from, ref + from, 8) == 0) continue;
     uint8_t byteMask = 0;
     for (size_t i = from; i < to; ++i) {
       if (cur[i] != ref[i]) byteMask |= static_cast<uint8_t>(1u << (i - from));
