@@ -184,7 +184,8 @@ int Run(int argc, char** argv) {
     case SolveStatus::MemoryLimit:
       std::cerr << "quarry-solve: stopped by the "
                 << (result.Status == SolveStatus::TimeLimit ? "time" : "memory")
-                << " limit at tick " << f.Depth << " (" << f.Expanded << " states explored)\n";
+                << " limit at tick " << f.Depth << " (" << f.Expanded << " states explored, " << f.Stored
+                << " stored, " << (result.PeakBytes >> 20) << " MiB of search memory at most)\n";
       return kExitStopped;
     case SolveStatus::Unsolvable:
       std::cout << "no solution within " << options.MaxTicks << " ticks (" << f.Expanded
