@@ -39,6 +39,7 @@ public:
   // is one undo step.
   void BeginStroke();
   void Paint(int x, int y, char element);
+  void EndStroke() { stroke_ = false; }
   void SetName(const std::string& name);
   void SetAuthor(const std::string& author);
   void SetSolution(const std::string& moves);

@@ -29,7 +29,7 @@ constexpr NamedKey kNamedKeys[] = {
     {"pageup", 280},  {"pagedown", 281}, {"f1", 282},   {"f2", 283},     {"f3", 284},
     {"f4", 285},      {"f5", 286},     {"f6", 287},     {"f7", 288},     {"f8", 289},
     {"f9", 290},      {"f10", 291},    {"f11", 292},    {"f12", 293},    {"rshift", 303},
-    {"lshift", 304},
+    {"lshift", 304},  {"rctrl", 305},  {"lctrl", 306},
 };
 
 std::string Lower(std::string s) {

@@ -1,0 +1,23 @@
+// The drawn editor: the cave with the game's tiles, the palette below it and
+// a status line, edited with the keyboard and the mouse; test play runs the
+// map in the game's own play loop and records the moves.
+#pragma once
+
+#include <string>
+
+namespace quarry {
+
+struct TEditorSetup {
+  std::string MapPath;
+  std::string DataDir = ".";
+};
+
+// Needs the display, the BackBuffer and the control memory. Returns when
+// the author leaves (after asking, when there are unsaved changes).
+void RunEditor(const TEditorSetup& setup);
+
+// Every status line message is also written to standard output, one line
+// each, so scripted runs can be checked.
+void ShowStatus(const std::string& message);
+
+}  // namespace quarry
