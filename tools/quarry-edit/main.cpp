@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "quarry-edit: %s\n", error.c_str());
       return kExitMissingData;
     }
+    for (const ScriptEvent& event : events) setup.ScriptEnd = std::max(setup.ScriptEnd, event.pump);
     SetInputScript(std::move(events));
   }
   UseVirtualClock(virtualClock);

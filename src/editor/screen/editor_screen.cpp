@@ -89,9 +89,24 @@ char MoveOf(PlayerAction action) {
 
 // The play screen that also writes down the move of every tick of the
 // current attempt: what the player did, which replays exactly.
+// Under --script, a run whose script has ended and that is still going
+// after this many more pumps is left: a test waits on nothing.
+constexpr uint32_t kScriptGracePumps = 600;
+uint32_t g_scriptEnd = 0;
+
+void LeaveAfterScript() {
+  if (g_scriptEnd == 0 || PumpCount() < g_scriptEnd + kScriptGracePumps) return;
+  ShowStatus("the script has ended; leaving without saving");
+  ExitProgram(kExitWindowClosed);
+}
+
 class TRecordingScreen : public TPlayScreen {
 public:
   using TPlayScreen::TPlayScreen;
+  void FinishFrame(TPlaySession& session) override {
+    TPlayScreen::FinishFrame(session);
+    LeaveAfterScript();
+  }
   void AttemptStarted(TPlaySession& session) override {
     Moves.clear();
     seen_ = session.TickNumber;
@@ -304,6 +319,7 @@ void TEditor::Frame() {
 void TEditor::Run() {
   for (;;) {
     Frame();
+    LeaveAfterScript();
     if (!React()) return;
   }
 }
@@ -432,7 +448,6 @@ void TEditor::EditText(bool name) {
   } else {
     Status("unchanged");
   }
-  ClearKeyQueue();
   previous_ = KeyState;
 }
 
@@ -503,6 +518,7 @@ void ShowStatus(const std::string& message) {
 }
 
 void RunEditor(const TEditorSetup& setup) {
+  g_scriptEnd = setup.ScriptEnd;
   SetFrameRate(60);
   TEditor editor(setup);
   editor.Run();

@@ -10,6 +10,9 @@ namespace quarry {
 struct TEditorSetup {
   std::string MapPath;
   std::string DataDir = ".";
+  // The pump of the script's last event (0: no script). Some frames after
+  // it the editor leaves with exit code 2, as if the window were closed.
+  uint32_t ScriptEnd = 0;
 };
 
 // Needs the display, the BackBuffer and the control memory. Returns when
