@@ -69,9 +69,9 @@ TEST(EditorE2e, ValidationNamesTheBorderGapTheSecondPlayerAndTheMissingExit) {
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_EQ(r.out,
             "opened bad.map\n"
-            "problem 1 of 3: the border must be '#' or '%' (1 gap)\n"
-            "problem 2 of 3: 2 player starts; a map has exactly one\n"
-            "problem 3 of 3: the map has no exit '!'\n");
+            "1/3: the border must be '#' or '%' (1 gap)\n"
+            "2/3: 2 player starts; a map has exactly one\n"
+            "3/3: the map has no exit '!'\n");
 }
 
 // A folder that cannot be written: read-only, or (for root, whom permissions

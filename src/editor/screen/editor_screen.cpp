@@ -504,7 +504,7 @@ void TEditor::Validate() {
     Status("no problems found");
     return;
   }
-  Status("problem " + std::to_string(problemShown_ + 1) + " of " + std::to_string(problems_.size()) + ": " +
+  Status(std::to_string(problemShown_ + 1) + "/" + std::to_string(problems_.size()) + ": " +
              problems_[problemShown_].Message,
          true);
 }
