@@ -452,6 +452,12 @@ void TEditor::EditText(bool name) {
 }
 
 void TEditor::TestPlay() {
+  int players = 0;
+  for (const auto& row : model_.File().Rows) players += static_cast<int>(std::count(row.begin(), row.end(), '*'));
+  if (players != 1) {
+    Status("test play needs exactly one player start '*'", true);
+    return;
+  }
   TMaps maps;
   maps.Append(MapOfFile(model_.File()));
   const TImageTable table = ImageTableOf(images_.get());
