@@ -63,15 +63,17 @@ TEST(EditorE2e, ATestPlayIsStoredAsTheSolutionAndTheReplayCompletesIt) {
 TEST(EditorE2e, ValidationNamesTheBorderGapTheSecondPlayerAndTheMissingExit) {
   TempDir dir;
   std::string map = Framed({"* *"});
-  map[21 * 4] = ' ';  // the left border of row 4
+  map[21 * 4] = ' ';                // the left border of row 4
+  map.erase(21 * 6 + 19, 1);        // row 6 one short: padded on reading
   WriteFileBytes(dir.Path() / "bad.map", "name: Bad\nauthor: Me\n" + map);
-  RunResult r = Edit(dir, "5 press f7\n+2 press f7\n+2 press f7\n+2 press escape\n", "bad.map");
+  RunResult r = Edit(dir, "5 press f7\n+2 press f7\n+2 press f7\n+2 press f7\n+2 press escape\n", "bad.map");
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_EQ(r.out,
-            "opened bad.map\n"
-            "1/3: the border must be '#' or '%' (1 gap)\n"
-            "2/3: 2 player starts; a map has exactly one\n"
-            "3/3: the map has no exit '!'\n");
+            "bad.map:9: row is 19 characters wide, padded to 20\n"
+            "1/4: line 9: row is 19 characters wide, padded to 20 (until saved)\n"
+            "2/4: the border must be '#' or '%' (2 gaps)\n"  // the padded row's last cell too
+            "3/4: 2 player starts; a map has exactly one\n"
+            "4/4: the map has no exit '!'\n");
 }
 
 // A folder that cannot be written: read-only, or (for root, whom permissions

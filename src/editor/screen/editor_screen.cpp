@@ -179,6 +179,7 @@ private:
   std::vector<TMapProblem> problems_;
   size_t problemShown_ = 0;
   std::string recording_;
+  std::vector<std::string> notes_;  // repairs made while reading, until saved
 
   std::unique_ptr<TMad> main_, sound_;
   std::unique_ptr<TImageCollection> images_;
@@ -241,8 +242,9 @@ void TEditor::LoadMap() {
   text << in.rdbuf();
   std::vector<std::string> notes;
   model_ = TEditModel(ParseMapFile(text.str(), notes));
-  for (const auto& note : notes) Status(path + ":" + note.substr(4), true);
+  for (const auto& note : notes) Status(path + ":" + note.substr(5), true);  // "line N: ..." as "PATH:N: ..."
   if (notes.empty()) Status("opened " + path);
+  notes_ = notes;
 }
 
 void TEditor::Status(const std::string& message, bool error) {
@@ -427,6 +429,7 @@ void TEditor::Save() {
   std::string error;
   if (SaveMapFile(setup_.MapPath, MapFileText(model_.File()), error)) {
     model_.MarkSaved();
+    notes_.clear();
     Status("saved " + setup_.MapPath);
   } else {
     Status("not saved: " + error, true);
@@ -504,6 +507,9 @@ void TEditor::Validate() {
     ++problemShown_;
   } else {
     problems_ = ValidateMap(model_.File());
+    // Rows of the wrong width were repaired on reading; the file still has them.
+    for (auto note = notes_.rbegin(); note != notes_.rend(); ++note)
+      problems_.insert(problems_.begin(), {*note + " (until saved)", {}});
     problemShown_ = 0;
   }
   if (problems_.empty()) {
