@@ -1,7 +1,9 @@
 // The editor's model: undo history, the file's other lines, validation and
 // the check of a recorded run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "editor/background_job.h"
 #include "editor/edit_model.h"
 #include "editor/map_file.h"
 #include "editor/recording_check.h"
@@ -162,6 +164,28 @@ TEST(RecordingCheck, ARunThatNeedsALuckyExitFrameIsRefused) {
             "refused: the recording completes under only 2 of 4 exit start frames (not under 2, 3); "
             "wait longer before the exit");
   EXPECT_EQ(CheckRecording(file, "LL", images).Message, "the recording does not complete the map");
+}
+
+// The work runs in a child process: globals it changes stay the child's.
+TEST(BackgroundJob, ProgressAndResultComeBackThroughThePipeAndTheParentIsUntouched) {
+  int shared = 1;
+  TBackgroundJob job;
+  ASSERT_TRUE(job.Start([&](const TBackgroundJob::Progress& progress) {
+    shared = 2;
+    progress("half\nway");
+    return TJobResult{"found", "RRD"};
+  }));
+  EXPECT_FALSE(job.Start([](const TBackgroundJob::Progress&) { return TJobResult{}; }));
+  auto result = job.Poll(true);
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(result->Message, "found");
+  EXPECT_EQ(result->Moves, "RRD");
+  EXPECT_EQ(job.ProgressText(), "half way");
+  EXPECT_EQ(shared, 1);
+  EXPECT_FALSE(job.Running());
+
+  ASSERT_TRUE(job.Start([](const TBackgroundJob::Progress&) -> TJobResult { _exit(1); }));
+  EXPECT_EQ(job.Poll(true)->Message, "the check ended without an answer");
 }
 
 }  // namespace
