@@ -60,6 +60,26 @@ TEST(EditorE2e, ATestPlayIsStoredAsTheSolutionAndTheReplayCompletesIt) {
   EXPECT_EQ(replay.out, "completed at tick 9\n");
 }
 
+// Under a script the answer is taken at the frame that asked, so the pumps
+// after F6 do not depend on the machine's speed.
+TEST(EditorE2e, TheSolverFindsTheShortestSolutionToStoreOrSaysTheMapIsSealed) {
+  TempDir dir;
+  const std::string rows = Framed({"*$   !"});
+  WriteFileBytes(dir.Path() / "walk.map", "name: Walk\nauthor: Me\n" + rows);
+  const std::string script = "5 press f6\n+2 type y\n+2 down lctrl\n+1 press s\n+2 up lctrl\n+2 press escape\n";
+  RunResult r = Edit(dir, script, "walk.map");
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("shortest solution: 6 ticks: Y stores it"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFileBytes(dir.Path() / "walk.map"), "name: Walk\nauthor: Me\n" + rows + "solution: R.RRRR\n");
+  RunResult replay = RunProgram(QUARRY_REPLAY, dir.Path(), {"--data", QUARRY_RUN_DIR, "walk.map"});
+  EXPECT_EQ(replay.out, "completed at tick 6\n");
+
+  WriteFileBytes(dir.Path() / "sealed.map", "name: Sealed\nauthor: Me\n" + Framed({"*%$  !", "%"}));
+  r = Edit(dir, "5 press f6\n+2 press escape\n", "sealed.map");
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("\ncannot be completed within 1000 ticks\n"), std::string::npos) << r.out;
+}
+
 TEST(EditorE2e, ValidationNamesTheBorderGapTheSecondPlayerAndTheMissingExit) {
   TempDir dir;
   std::string map = Framed({"* *"});

@@ -23,7 +23,8 @@ using namespace quarry;
 namespace {
 
 const char* const kUsage =
-    "usage: quarry-edit [--windowed] [--scale N] [--data DIR] [--virtual-clock] [--seed N] [--script FILE] MAP.map\n"
+    "usage: quarry-edit [--windowed] [--scale N] [--data DIR] [--virtual-clock] [--seed N] [--script FILE]\n"
+    "                   [--solve-time S] MAP.map\n"
     "A MAP.map that does not exist yet starts as a framed empty cave.\n";
 
 std::string ExecutablePath(const char* argv0) {
@@ -54,7 +55,8 @@ int main(int argc, char** argv) {
   long scale = 1, seed = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool valued = arg == "--scale" || arg == "--data" || arg == "--script" || arg == "--seed";
+    const bool valued = arg == "--scale" || arg == "--data" || arg == "--script" || arg == "--seed" ||
+                        arg == "--solve-time";
     if (valued && i + 1 >= argc) return Usage(arg + " needs a value");
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
@@ -67,6 +69,10 @@ int main(int argc, char** argv) {
       if (!Number(argv[++i], 1, 4, scale)) return Usage("--scale takes 1 to 4");
     } else if (arg == "--seed") {
       if (!Number(argv[++i], 0, 0x7FFFFFFF, seed)) return Usage("--seed takes a number");
+    } else if (arg == "--solve-time") {
+      long seconds = 0;
+      if (!Number(argv[++i], 1, 86400, seconds)) return Usage("--solve-time takes 1 to 86400 seconds");
+      setup.SolverSeconds = static_cast<double>(seconds);
     } else if (arg == "--data") {
       setup.DataDir = argv[++i];
     } else if (arg == "--script") {

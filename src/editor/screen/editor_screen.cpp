@@ -20,7 +20,9 @@
 #include "core/stream.h"
 #include "editor/edit_model.h"
 #include "editor/map_file.h"
+#include "editor/background_job.h"
 #include "editor/recording_check.h"
+#include "editor/solver_check.h"
 #include "editor/validate.h"
 #include "frame/control_memory.h"
 #include "frame/frame.h"
@@ -169,6 +171,8 @@ private:
   void TestPlay();
   void Validate();
   void StoreRecording();
+  void SolverCheck();
+  void PollSolver();
 
   TEditorSetup setup_;
   TEditModel model_{NewMapFile()};
@@ -180,6 +184,9 @@ private:
   size_t problemShown_ = 0;
   std::string recording_;
   std::vector<std::string> notes_;  // repairs made while reading, until saved
+  TBackgroundJob solver_;
+  TImageTable solverImages_;
+  TMapFile solving_;                // the grid the solver was started on
 
   std::unique_ptr<TMad> main_, sound_;
   std::unique_ptr<TImageCollection> images_;
@@ -322,6 +329,7 @@ void TEditor::Run() {
   for (;;) {
     Frame();
     LeaveAfterScript();
+    PollSolver();
     if (!React()) return;
   }
 }
@@ -339,6 +347,11 @@ bool TEditor::React() {
       mode_ = Mode::Edit;
       if (c == 'y' || c == 'Y') StoreRecording();
       else Status("the recording was dropped");
+      continue;
+    }
+    if (c == kKeyEscape && solver_.Running()) {
+      solver_.Stop();
+      Status("solver stopped");
       continue;
     }
     if (c == kKeyEscape) {
@@ -365,7 +378,7 @@ bool TEditor::React() {
   for (const auto& a : arrows)
     if (Pressed(a[0])) model_.MoveCursor(a[1], a[2], shift);
   if (Pressed(kKeyF5)) TestPlay();
-  if (Pressed(kKeyF6)) Status("the solver check is not available in this build", true);
+  if (Pressed(kKeyF6)) SolverCheck();
   if (Pressed(kKeyF7)) Validate();
   Mouse();
   return true;
@@ -500,6 +513,42 @@ void TEditor::StoreRecording() {
   }
   model_.SetSolution(recording_);
   Status("solution stored: " + check.Message);
+}
+
+void TEditor::SolverCheck() {
+  if (solver_.Running()) {
+    solver_.Stop();
+    Status("solver stopped");
+    return;
+  }
+  solving_ = model_.File();
+  solverImages_ = ImageTableOf(images_.get());
+  if (!solver_.Start(SolverWork(solving_, solverImages_, setup_.SolverSeconds))) {
+    Status("the solver could not be started", true);
+    return;
+  }
+  Status("solver: started, at most " + std::to_string(static_cast<int>(setup_.SolverSeconds)) +
+         " s (F6 or Escape stops it)");
+}
+
+void TEditor::PollSolver() {
+  if (!solver_.Running()) return;
+  // A scripted run takes the answer at the frame that asked, so its pumps
+  // do not depend on how fast the machine searches.
+  const std::optional<TJobResult> result = solver_.Poll(setup_.ScriptEnd != 0);
+  if (!result) {
+    if (!solver_.ProgressText().empty()) message_ = solver_.ProgressText(), messageError_ = false;
+    return;
+  }
+  if (result->Moves.empty()) {
+    Status(result->Message, true);
+  } else if (model_.File().Rows != solving_.Rows) {
+    Status(result->Message + "; the map has changed since, so it is not offered", true);
+  } else {
+    recording_ = result->Moves;
+    mode_ = Mode::OfferSolution;
+    Status(result->Message + ": Y stores it as the solution, any other key drops it");
+  }
 }
 
 void TEditor::Validate() {

@@ -13,6 +13,7 @@ struct TEditorSetup {
   // The pump of the script's last event (0: no script). Some frames after
   // it the editor leaves with exit code 2, as if the window were closed.
   uint32_t ScriptEnd = 0;
+  double SolverSeconds = 30;  // F6's time limit
 };
 
 // Needs the display, the BackBuffer and the control memory. Returns when
