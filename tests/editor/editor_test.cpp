@@ -105,7 +105,7 @@ TEST(MapFile, DamagedRowsAreRepairedWithANoteAndANewFileIsFramedAndPlayable) {
   EXPECT_EQ(MapFileText(file).substr(0, 37), "name: \nauthor: \n%%%" + std::string(17, ' ') + "\n");
   EXPECT_EQ(file.Rows[11], std::string(20, ' '));
 
-  for (const std::string hostile : {std::string(), std::string("\r\r\r"), std::string("\0\xff:\n", 4),
+  for (const std::string& hostile : {std::string(), std::string("\r\r\r"), std::string("\0\xff:\n", 4),
                                    std::string(100000, '#'), std::string(3000, '\n') + "name:"}) {
     file = ParseMapFile(hostile, notes);
     for (const auto& row : file.Rows) EXPECT_EQ(row.size(), 20u);
