@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +39,9 @@ bool TBackgroundJob::Start(const Work& work) {
     return false;
   }
   if (pid == 0) {
+    // An editor that ends without stopping the job (a closed window) takes
+    // the job with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     close(fds[0]);
     const TJobResult result = work([&](const std::string& text) { WriteRecord(fds[1], 'P', text); });
     WriteRecord(fds[1], 'M', result.Moves);
