@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "archive/mad.h"
+#include "audio/music_collection.h"
 #include "audio/wave_collection.h"
 #include "audio/zr_sdl_a.h"
 #include "core/clock.h"
@@ -49,6 +50,7 @@ constexpr int kMessageY = 456;
 constexpr int kKeyLeftShift = 304, kKeyRightShift = 303, kKeyLeftCtrl = 306, kKeyRightCtrl = 305;
 constexpr int kKeyF5 = 286, kKeyF6 = 287, kKeyF7 = 288;
 constexpr int kColorFontCount = 7;
+constexpr int kRepeatDelay = 24, kRepeatEvery = 4;
 
 struct Rgb {
   uint8_t r, g, b;
@@ -154,6 +156,8 @@ private:
   void DrawTile(char c, int x, int y) const;
   void Outline(int x1, int y1, int x2, int y2, uint8_t r, uint8_t g, uint8_t b) const;
   void Text(int font, const std::string& text, int x, int y, int align = 0) const;
+  // The text cut with ".." to fit beside the palette.
+  std::string Fitted(int font, std::string text) const;
   void Frame();
   bool Pressed(int key) const { return KeyState[key] && !previous_[key]; }
   bool Held(int a, int b) const { return KeyState[a] || KeyState[b]; }
@@ -188,12 +192,14 @@ private:
   TImageTable solverImages_;
   TMapFile solving_;                // the grid the solver was started on
 
-  std::unique_ptr<TMad> main_, sound_;
+  std::unique_ptr<TMad> main_, sound_, music_;
+  std::unique_ptr<TMusicCollection> songs_;
   std::unique_ptr<TImageCollection> images_;
   std::array<std::unique_ptr<TBMPFont>, kColorFontCount> fonts_;
   std::unique_ptr<TWaveCollection> waves_;
   std::array<uint8_t, kKeyCount> previous_{};
   int button_ = 0;  // the mouse button held over the grid
+  int heldFrames_ = 0;  // frames an arrow has been held
   int lastX_ = 0, lastY_ = 0;
 };
 
@@ -231,6 +237,11 @@ void TEditor::LoadData() {
     waves_ = std::make_unique<TWaveCollection>(16);
     waves_->LoadList("waves.ini", *sound_);
   }
+  if (sound_ && fs::is_regular_file(dir / "qsmusic.mad")) {
+    music_ = std::make_unique<TMad>((dir / "qsmusic.mad").string());
+    songs_ = std::make_unique<TMusicCollection>(16);
+    songs_->LoadList("muzax.ini", *music_);
+  }
 }
 
 void TEditor::LoadMap() {
@@ -262,6 +273,13 @@ void TEditor::Status(const std::string& message, bool error) {
 
 void TEditor::Text(int font, const std::string& text, int x, int y, int align) const {
   if (fonts_[font]) fonts_[font]->DrawText(text, x, y, align);
+}
+
+std::string TEditor::Fitted(int font, std::string text) const {
+  constexpr int kRoom = 632 - (kPaletteLeft + kPaletteSize * kPaletteStep);
+  if (!fonts_[font] || fonts_[font]->TextWidth(text) <= kRoom) return text;
+  while (!text.empty() && fonts_[font]->TextWidth(text + "..") > kRoom) text.pop_back();
+  return text + "..";
 }
 
 void TEditor::Outline(int x1, int y1, int x2, int y2, uint8_t r, uint8_t g, uint8_t b) const {
@@ -307,8 +325,8 @@ void TEditor::Draw() const {
     if (kPaletteElements[i] == element_) Outline(px - 2, kPaletteTop - 2, px + kCellSize + 1, kPaletteTop + kCellSize + 1, 255, 255, 64);
   }
   const TMapFile& file = model_.File();
-  Text(kOrange, file.Name, 632, kPaletteTop, 2);
-  Text(kBlue, "by " + file.Author, 632, kPaletteTop + 16, 2);
+  Text(kOrange, Fitted(kOrange, file.Name), 632, kPaletteTop, 2);
+  Text(kBlue, Fitted(kBlue, "by " + file.Author), 632, kPaletteTop + 16, 2);
   const std::string name = std::filesystem::path(setup_.MapPath).filename().string();
   Text(kBlue,
        "(" + std::to_string(model_.CursorX) + "," + std::to_string(model_.CursorY) + ")  " + Shown(element_) +
@@ -375,8 +393,13 @@ bool TEditor::React() {
     Edited();
   }
   const int arrows[4][3] = {{kKeyUp, 0, -1}, {kKeyDown, 0, 1}, {kKeyLeft, -1, 0}, {kKeyRight, 1, 0}};
+  bool anyArrow = false;
+  for (const auto& a : arrows) anyArrow = anyArrow || KeyState[a[0]];
+  heldFrames_ = anyArrow ? heldFrames_ + 1 : 0;
+  // A held arrow repeats after a short wait, counted in frames.
+  const bool repeat = heldFrames_ > kRepeatDelay && (heldFrames_ - kRepeatDelay) % kRepeatEvery == 0;
   for (const auto& a : arrows)
-    if (Pressed(a[0])) model_.MoveCursor(a[1], a[2], shift);
+    if (Pressed(a[0]) || (repeat && KeyState[a[0]])) model_.MoveCursor(a[1], a[2], shift);
   if (Pressed(kKeyF5)) TestPlay();
   if (Pressed(kKeyF6)) SolverCheck();
   if (Pressed(kKeyF7)) Validate();
@@ -489,7 +512,12 @@ void TEditor::TestPlay() {
   KeepMouseEvents(false);
   ClearKeys();
   ClearKeyQueue();
+  // The first map's song, as the game would play it.
+  std::string song;
+  const bool haveSong = songs_ && songs_->GetCycledOrderItem("INGAME", 0, song);
+  if (haveSong) songs_->Play(song);
   const bool completed = RunPlayLoop(session, view);
+  if (haveSong) songs_->Stop(song);
   KeepMouseEvents(true);
   ClearKeyQueue();
   previous_ = KeyState;
