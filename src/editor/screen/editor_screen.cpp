@@ -51,6 +51,7 @@ constexpr int kKeyLeftShift = 304, kKeyRightShift = 303, kKeyLeftCtrl = 306, kKe
 constexpr int kKeyF5 = 286, kKeyF6 = 287, kKeyF7 = 288;
 constexpr int kColorFontCount = 7;
 constexpr int kRepeatDelay = 24, kRepeatEvery = 4;
+constexpr int kNameRoom = 632 - (kPaletteLeft + kPaletteSize * kPaletteStep);
 
 struct Rgb {
   uint8_t r, g, b;
@@ -156,8 +157,10 @@ private:
   void DrawTile(char c, int x, int y) const;
   void Outline(int x1, int y1, int x2, int y2, uint8_t r, uint8_t g, uint8_t b) const;
   void Text(int font, const std::string& text, int x, int y, int align = 0) const;
-  // The text cut with ".." to fit beside the palette.
-  std::string Fitted(int font, std::string text) const;
+  // The text cut with ".." to fit the room (beside the palette by default).
+  std::string Fitted(int font, std::string text, int room = kNameRoom) const;
+  // The text broken at spaces into lines of the screen's width.
+  std::vector<std::string> Wrapped(int font, const std::string& text) const;
   void Frame();
   bool Pressed(int key) const { return KeyState[key] && !previous_[key]; }
   bool Held(int a, int b) const { return KeyState[a] || KeyState[b]; }
@@ -275,11 +278,21 @@ void TEditor::Text(int font, const std::string& text, int x, int y, int align) c
   if (fonts_[font]) fonts_[font]->DrawText(text, x, y, align);
 }
 
-std::string TEditor::Fitted(int font, std::string text) const {
-  constexpr int kRoom = 632 - (kPaletteLeft + kPaletteSize * kPaletteStep);
-  if (!fonts_[font] || fonts_[font]->TextWidth(text) <= kRoom) return text;
-  while (!text.empty() && fonts_[font]->TextWidth(text + "..") > kRoom) text.pop_back();
+std::string TEditor::Fitted(int font, std::string text, int room) const {
+  if (!fonts_[font] || fonts_[font]->TextWidth(text) <= room) return text;
+  while (!text.empty() && fonts_[font]->TextWidth(text + "..") > room) text.pop_back();
   return text + "..";
+}
+
+std::vector<std::string> TEditor::Wrapped(int font, const std::string& text) const {
+  std::vector<std::string> lines(1);
+  std::istringstream words(text);
+  for (std::string word; words >> word;) {
+    const std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
+    if (fonts_[font] && fonts_[font]->TextWidth(longer) > 624 && !lines.back().empty()) lines.push_back(word);
+    else lines.back() = longer;
+  }
+  return lines;
 }
 
 void TEditor::Outline(int x1, int y1, int x2, int y2, uint8_t r, uint8_t g, uint8_t b) const {
@@ -328,11 +341,20 @@ void TEditor::Draw() const {
   Text(kOrange, Fitted(kOrange, file.Name), 632, kPaletteTop, 2);
   Text(kBlue, Fitted(kBlue, "by " + file.Author), 632, kPaletteTop + 16, 2);
   const std::string name = std::filesystem::path(setup_.MapPath).filename().string();
+  // A message too long for its line takes the status line's place as well
+  // until the next message.
+  const int color = messageError_ ? kRed : kYellow;
+  const std::vector<std::string> lines = Wrapped(color, message_);
+  if (lines.size() > 1) {
+    Text(color, lines[0], 8, kStatusY);
+    Text(color, Fitted(color, lines[1], 624), 8, kMessageY);
+    return;
+  }
   Text(kBlue,
        "(" + std::to_string(model_.CursorX) + "," + std::to_string(model_.CursorY) + ")  " + Shown(element_) +
            "  diamonds " + std::to_string(model_.Diamonds()) + "  " + name + (model_.Modified() ? " *" : ""),
        8, kStatusY);
-  Text(messageError_ ? kRed : kYellow, message_, 8, kMessageY);
+  Text(color, message_, 8, kMessageY);
 }
 
 void TEditor::Frame() {
