@@ -60,6 +60,13 @@ std::vector<TMapProblem> ValidateMap(const TMapFile& file) {
       if (c == '$') diamonds.push_back({x, y});
     }
   }
+  for (int y = 0; y < kEditRows; ++y) {
+    // Readers skip blank lines, so such a row would vanish from the saved file.
+    if (file.Rows[y].find_first_not_of(" \t") != std::string::npos) continue;
+    Cells row;
+    for (int x = 0; x < kEditColumns; ++x) row.push_back({x, y});
+    Add(problems, "row " + std::to_string(y + 1) + " is empty and would be read as a blank line", row);
+  }
   if (!unknown.empty()) Add(problems, Count(unknown.size(), "unknown element character"), unknown);
   if (!border.empty()) Add(problems, "the border must be '#' or '%' (" + Count(border.size(), "gap") + ")", border);
   if (players.empty()) Add(problems, "the map has no player start '*'", {});

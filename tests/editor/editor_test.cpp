@@ -118,6 +118,10 @@ TEST(MapFile, DamagedRowsAreRepairedWithANoteAndANewFileIsFramedAndPlayable) {
 }
 
 TEST(Validate, EachBrokenRuleNamesItsCells) {
+  TMapFile blank = NewMapFile();
+  blank.Rows[4] = std::string(20, ' ');
+  EXPECT_EQ(ValidateMap(blank).at(0).Message, "row 5 is empty and would be read as a blank line");
+
   struct Case {
     const char* name;
     std::vector<std::pair<int, int>> edits;  // cells set to the character below
