@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/control_memory.h"
+#include "frame/control_memory.h"
 #include "core/keys.h"
 #include "core/stream.h"
 #include "graphics/bmp_font.h"

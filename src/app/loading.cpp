@@ -2,8 +2,8 @@
 // rest of the game reads, loaded behind a fading "Loading..." text.
 #include <cstring>
 
-#include "app/control_memory.h"
-#include "app/frame.h"
+#include "frame/control_memory.h"
+#include "frame/frame.h"
 #include "app/game_flow.h"
 #include "app/game_objects.h"
 #include "archive/mad.h"

@@ -7,12 +7,12 @@
 
 #include <algorithm>
 
-#include "app/control_memory.h"
+#include "frame/control_memory.h"
 #include "app/message_screen.h"
 #include "app/game_flow.h"
 #include "app/options.h"
-#include "app/script.h"
-#include "app/video.h"
+#include "frame/script.h"
+#include "frame/video.h"
 #include "audio/zr_sdl_a.h"
 #include "core/clock.h"
 #include "core/log.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/frame.h"
+#include "frame/frame.h"
 #include "app/game_flow.h"
 #include "app/game_objects.h"
 #include "app/progress.h"

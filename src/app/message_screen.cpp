@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/frame.h"
+#include "frame/frame.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "core/program.h"

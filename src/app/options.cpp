@@ -65,10 +65,4 @@ std::string UsageText() {
          "3 missing or bad data (an archive, a member, a list header, a bad script).\n";
 }
 
-int WindowScaleFor(int desktopWidth, int desktopHeight) {
-  int scale = 1;
-  while (scale < 4 && 640 * (scale + 1) <= desktopWidth && 480 * (scale + 1) <= desktopHeight) ++scale;
-  return scale;
-}
-
 }  // namespace quarry

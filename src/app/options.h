@@ -22,10 +22,6 @@ struct Options {
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 std::string UsageText();
 
-// The largest whole scale (1 to 4) at which a 640 x 480 window fits a desktop
-// of the given size; 1 when the size is unknown (0).
-int WindowScaleFor(int desktopWidth, int desktopHeight);
-
 constexpr const char* kVersionLine = "Quarrystar V1.01 Build 0002";
 
 }  // namespace quarry

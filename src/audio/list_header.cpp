@@ -11,7 +11,7 @@ bool IsCommentLine(const std::string& line) {
 }
 
 void ExpectListHeader(TStream& list, const std::string& header, const std::string& message,
-                      const std::string& tag) {
+                      const std::string& tag, const std::string& file) {
   std::string line;
   std::string first;
   while (ReadLine(list, line)) {
@@ -20,7 +20,7 @@ void ExpectListHeader(TStream& list, const std::string& header, const std::strin
       break;
     }
   }
-  if (UpperCase(first) != header) StopMissingData(message, tag);
+  if (UpperCase(first) != header) StopMissingData(message, tag, file);
 }
 
 }  // namespace quarry

@@ -41,7 +41,8 @@ void TMusicCollection::LoadList(const std::string& listName, TMad& archive) {
 
 void TMusicCollection::LoadListFrom(TStream& list, TMad* archive) {
   archive_ = archive;
-  ExpectListHeader(list, "[MUSICCOLLECTION]", "Not a musiccollection file...", kListTag);
+  ExpectListHeader(list, "[MUSICCOLLECTION]", "Not a musiccollection file...", kListTag,
+                   archive ? archive->FileName() : std::string());
   std::string line;
 
   orders_.clear();

@@ -57,7 +57,8 @@ void TWaveCollection::LoadList(const std::string& listName, TMad& archive) {
 
 void TWaveCollection::LoadListFrom(TStream& list, TMad* archive) {
   archive_ = archive;
-  ExpectListHeader(list, "[WAVECOLLECTION]", "Not a wavecollection file...", kListTag);
+  ExpectListHeader(list, "[WAVECOLLECTION]", "Not a wavecollection file...", kListTag,
+                   archive ? archive->FileName() : std::string());
   std::string line;
 
   WaveItem item;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/control_memory.h"
+#include "frame/control_memory.h"
 #include "archive/mad.h"
 #include "config/ini_file.h"
 #include "core/log.h"

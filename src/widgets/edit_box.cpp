@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/frame.h"
+#include "frame/frame.h"
 #include "config/ini_file.h"
 #include "core/keys.h"
 #include "core/log.h"

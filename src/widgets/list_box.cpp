@@ -1,6 +1,6 @@
 #include "widgets/list_box.h"
 
-#include "app/frame.h"
+#include "frame/frame.h"
 #include "config/ini_file.h"
 #include "core/clock.h"
 #include "core/keys.h"

@@ -295,20 +295,18 @@ TEST(Lzw, DecoderAgreesWithTheStoreDecoder) {
 // The LZW layer inside a Huffman layer is decoded along with it: the result
 // must be what the two decoders give one after the other, however the
 // Huffman layer is cut or damaged and wherever the output cap falls.
+// fuzz_huffdecode checks this on short inputs; here the streams span several
+// 32752-byte blocks, so codes straddle block edges (the method byte puts codes
+// at odd offsets).
 TEST(Lzw, NestedInHuffmanSameAsOneAfterTheOther) {
   std::vector<Bytes> layers;
   for (const Bytes& codes : LzwStreams()) {
+    if (codes.size() < kHuffBlockSize) continue;
     Bytes inner = {kMethodLzw};
     inner.insert(inner.end(), codes.begin(), codes.end());
     layers.push_back(inner);
   }
-  // The long streams span several 32752-byte blocks, so codes straddle block
-  // edges (the method byte puts codes at odd offsets). Then: not LZW, an LZW
-  // method byte alone, one odd byte, nothing.
-  layers.push_back({kMethodRle8, 1, 2, 3});
-  layers.push_back({kMethodLzw});
-  layers.push_back({kMethodLzw, 0x41});
-  layers.push_back(Bytes{});
+  ASSERT_GE(layers.size(), 2u);
   size_t fed = 0;
   for (const Bytes& inner : layers) {
     const Bytes huff = Huff(inner);

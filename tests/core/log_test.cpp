@@ -64,12 +64,5 @@ TEST_F(LoggerTest, UnwritableDirectoryFallsBackWithoutCrashing) {
   EXPECT_NE(ReadFileBytes(dir / "game.log").find("(X) still here"), std::string::npos);
 }
 
-TEST(LogObserver, SeesLinesWithoutAFile) {
-  LogCapture log;
-  LogWarning("Access out of range! (Address: 61, Size: 4)", "CONTMEM, TControlMemory.Store");
-  EXPECT_EQ(log.lines,
-            std::vector<std::string>{"[CONTMEM, TControlMemory.Store] Access out of range! (Address: 61, Size: 4)"});
-}
-
 }  // namespace
 }  // namespace quarry

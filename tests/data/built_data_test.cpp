@@ -107,29 +107,20 @@ TEST_F(BuiltData, ImagesCoverEveryCellAndTheClosingScene) {
     EXPECT_NE(std::string(" #.123b").find(static_cast<char>(cell)), std::string::npos) << cell;
 }
 
-TEST_F(BuiltData, WidgetLayoutsUseTheProgramsFontsAndKeys) {
+// Keys, fonts, row heights, the erase dialog's entries and the name box are
+// pinned from the same file by WidgetTest.RealControlsIni; here what it
+// leaves: every colour given, room for two rows, the map menu's place.
+TEST_F(BuiltData, WidgetLayoutsHaveTheirColoursAndFitTheirScreens) {
   TIniFile ini(*mad_->OpenStream("controls.ini"));
   for (const char* box : {"SelectPlayer", "DeletePlayer", "SelectLevelPack", "SelectMap"}) {
     const std::string s = std::string("Listbox.") + box;
-    // The key list at 16 holds Return, Space, Escape and Delete, which the menus rely on; 4 holds a font.
-    EXPECT_EQ(ini.ReadString(s, "KeylistAddress", ""), "16") << box;
-    EXPECT_TRUE(std::set<std::string>({"0", "4", "8", "12"}).count(ini.ReadString(s, "FontAddress", ""))) << box;
-    for (const char* key : {"X", "Y", "Width", "Height", "RowHeight", "AlignX"})
-      EXPECT_TRUE(ini.ValueExists(s, key)) << box << " " << key;
     for (const char* colour : {"Background", "Color1", "Color2"})
       EXPECT_EQ(ini.ReadString(s, colour, "").size(), 6u) << box << " " << colour;
-    const int rowHeight = ini.ReadInteger(s, "RowHeight", 0);
-    ASSERT_GE(rowHeight, 24) << "the glyph sheet is 24 pixels high";
-    EXPECT_GE(ini.ReadInteger(s, "Height", 0) / rowHeight, 2) << box;
+    EXPECT_GE(ini.ReadInteger(s, "Height", 0) / std::max<int>(1, ini.ReadInteger(s, "RowHeight", 0)), 2) << box;
   }
   // The map menu's box sits between the header lines (down to y = 154) and the author line at y = 440.
   const int top = ini.ReadInteger("Listbox.SelectMap", "Y", 0);
   EXPECT_TRUE(top >= 154 && top + ini.ReadInteger("Listbox.SelectMap", "Height", 999) - 1 <= 439) << top;
-  // Position 1 of the delete dialog confirms.
-  ASSERT_EQ(ini.ListItemCount("Listbox.DeletePlayer.Items"), 2);
-  EXPECT_EQ(ini.ReadListItem("Listbox.DeletePlayer.Items", 1).rfind("Yes", 0), 0u);
-  EXPECT_EQ(ini.ReadString("EditBox.NewPlayer", "FontAddress", ""), "4");
-  EXPECT_LE(ini.ReadInteger("EditBox.NewPlayer", "MaxLength", 999), 30) << "the roster keeps 30 characters of a name";
 }
 
 TEST_F(BuiltData, LevelPackListsItsMapsInOrder) {

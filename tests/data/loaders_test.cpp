@@ -87,10 +87,8 @@ TEST_F(Loaders, EffectsAndSongsLoadInTheAudioDevice) {
     TMad sound(kRun + "/qssound.mad"), music(kRun + "/qsmusic.mad");
     TWaveCollection waves(16);
     waves.LoadList("waves.ini", sound);
+    // Each of the eleven names plays in SoundData.EveryEffectSoundsAsLongAndAsHighAsItWasGenerated.
     EXPECT_EQ(waves.Count(), 11u);
-    EXPECT_EQ(Names(waves), (std::set<std::string>{"EatSand", "DiamondPickup", "DiamondDown", "BoulderDown", "Pushing",
-                                                   "BalloonUp", "TunnelStart", "TunnelItem", "TunnelEnd", "Explosion",
-                                                   "ExitOpen"}));
     TMusicCollection songs(16);
     songs.LoadList("muzax.ini", music);
     // A module the player cannot load switches all audio off.
@@ -107,8 +105,6 @@ TEST_F(Loaders, EffectsAndSongsLoadInTheAudioDevice) {
         EXPECT_TRUE(songNames.count(song)) << order << " names " << song;
       }
     }
-    waves.Play("Explosion");
-    EXPECT_TRUE(AudioAvailable) << "a wave failed to play";
   }
   SwitchAudioOff();
   std::filesystem::current_path(previous);

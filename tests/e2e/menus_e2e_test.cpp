@@ -145,15 +145,7 @@ TEST_F(Menus, ErasingInThePlayerMenuKeepsWhoIsPlaying) {
 
 // The window closed while "Map Completed!" shows: the completion was saved before the scene began.
 TEST_F(Menus, ClosingTheWindowInTheCompletedSceneKeepsTheCompletion) {
-  std::ifstream source(fs::path(QUARRY_LEVELS) / "01-first-steps.map");
-  std::string line, solution;
-  while (std::getline(source, line))
-    if (line.rfind("solution:", 0) == 0) solution += line.substr(9) + "\n";
-  WriteFileBytes(dir / "sol.txt", solution);
-  auto moves = RunProgram(QUARRY_REPLAY, dir.Path(),
-                          {"--to-script", "--first-pump", std::to_string(kFirstMapPump), "sol.txt"});
-  ASSERT_EQ(moves.exitCode, 0) << moves.err;
-  auto r = Run(MenuToFirstMap() + moves.out + "+40 quit\n");
+  auto r = Run(MenuToFirstMap() + FirstMapSolutionScript(dir.Path()) + "+40 quit\n");
   ASSERT_EQ(r.exitCode, 2) << r.err;
   EXPECT_NE(ReadFileBytes(dir / "quarry.log").find("Map completed at tick"), std::string::npos);
   EXPECT_EQ(Saved()->GetMapState(0, 0, 0), kMapCompleted);

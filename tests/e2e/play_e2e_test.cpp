@@ -12,17 +12,11 @@ namespace {
 TEST(PlayFirstMap, CompletesOnTheVerifiersTickWithRepeatableScreenshots) {
   TempDir dir;
   GameData(dir.Path());
-  std::ifstream source(fs::path(QUARRY_LEVELS) / "01-first-steps.map");
-  std::string line, solution;
-  while (std::getline(source, line))
-    if (line.rfind("solution:", 0) == 0) solution += line.substr(9) + "\n";
-  WriteFileBytes(dir / "sol.txt", solution);
-  auto moves = RunProgram(QUARRY_REPLAY, dir.Path(),
-                          {"--to-script", "--first-pump", std::to_string(kFirstMapPump), "sol.txt"});
-  ASSERT_EQ(moves.exitCode, 0) << moves.err;
+  const std::string moves = FirstMapSolutionScript(dir.Path());
+  ASSERT_FALSE(moves.empty());
   // Shots mid-map and during the map-completed dissolve; the last Escape quits
   // from the map menu the game returns to.
-  const std::string script = MenuToFirstMap() + moves.out + std::to_string(kFirstMapPump + 150) + " shot a.bmp\n" +
+  const std::string script = MenuToFirstMap() + moves + std::to_string(kFirstMapPump + 150) + " shot a.bmp\n" +
                              std::to_string(kFirstMapPump + 400) + " shot b.bmp\n+600 press esc\n";
   std::vector<std::string> shots;  // a, b of each seed 77 run
   for (const std::string seed : {"1", "77", "77"}) {

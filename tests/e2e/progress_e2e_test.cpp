@@ -76,6 +76,16 @@ TEST(Progress, StopsAreShownOnScreenAndTouchNothing) {
          ASSERT_TRUE(TMADWrite((dir / "quarry.mad").string()).Done());
        },
        {}, 245, "quarry.mad: File not found in MAD! (FONT.GSD)"},
+      {"sound list without its header",
+       [](const fs::path& dir) {
+         fs::remove(dir / "qssound.mad");
+         TMADWrite sounds((dir / "qssound.mad").string());
+         const std::string list = "ITEM\r\nFILE=a.wav\r\n";
+         sounds.AddBytes({reinterpret_cast<const uint8_t*>(list.data()), list.size()}, "waves.ini");
+         ASSERT_TRUE(sounds.Done());
+       },
+       {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", "/dev/null"}}, 245,
+       "qssound.mad: Not a wavecollection file..."},
       {"second game", [&](const fs::path& dir) { lock = open(dir.c_str(), O_RDONLY | O_DIRECTORY); }, {}, 3,
        "Another game is running in this folder"},
   };

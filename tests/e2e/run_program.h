@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -70,6 +71,20 @@ inline RunResult RunScript(const fs::path& dir, const std::string& script, std::
 // "-- New player --", the name, Return, then Return on the player, the pack
 // ("first.qs") and, at 1260, the first open map, whose game pumps from 1261.
 constexpr int kFirstMapPump = 1261;
+
+// The script lines that play the first map's recorded solution from its first
+// frame, made by quarry-replay --to-script (the verifier and the game agree on
+// the frame of every tick).
+inline std::string FirstMapSolutionScript(const fs::path& dir) {
+  std::ifstream source(fs::path(QUARRY_LEVELS) / "01-first-steps.map");
+  std::string line, solution;
+  while (std::getline(source, line))
+    if (line.rfind("solution:", 0) == 0) solution += line.substr(9) + "\n";
+  WriteFileBytes(dir / "sol.txt", solution);
+  auto moves = RunProgram(QUARRY_REPLAY, dir, {"--to-script", "--first-pump", std::to_string(kFirstMapPump), "sol.txt"});
+  EXPECT_EQ(moves.exitCode, 0) << moves.err;
+  return moves.out;
+}
 inline std::string MenuToFirstMap() {
   return "1210 press return\n1220 type Ann\n1230 press return\n1240 press return\n1250 press return\n"
          "1260 press return\n";

@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "app/frame.h"
-#include "app/script.h"
+#include "frame/frame.h"
+#include "frame/script.h"
 #include "archive/mad.h"
 #include "core/clock.h"
 #include "core/keys.h"

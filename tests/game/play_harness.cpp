@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frame.h"
-#include "app/script.h"
+#include "frame/frame.h"
+#include "frame/script.h"
 #include "archive/mad.h"
 #include "core/clock.h"
 #include "core/log.h"

@@ -13,6 +13,7 @@
 #include "archive/mad.h"
 #include "archive/mad_write.h"
 #include "core/program.h"
+#include "core/stream.h"
 #include "players/crc32.h"
 #include "core/text.h"
 #include "players/players.h"
@@ -181,22 +182,13 @@ std::unique_ptr<TPlayers> Roster(const TempDir& dir, int n) {
   return players;
 }
 
-// Members as given, each stored (marker 0) with a plain file list.
+// An archive image of the members as given.
 std::string Archive(const std::vector<std::pair<std::string, Bytes>>& members) {
-  std::string data, list(1, static_cast<char>(members.size()));
-  list += '\0';
-  for (const auto& [name, bytes] : members) {
-    const uint32_t start = 14 + static_cast<uint32_t>(data.size());
-    list += static_cast<char>(name.size()) + name + std::string(12 - name.size(), ' ');
-    for (uint32_t v : {start, static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(bytes.size())})
-      for (int k = 0; k < 4; ++k) list += static_cast<char>(v >> (8 * k));
-    list += '\0';
-    data += Text(bytes);
-  }
-  const uint32_t head = 14 + static_cast<uint32_t>(data.size());
-  std::string header = "ZEPHYRA\xFA\xFE\x01";
-  for (int k = 0; k < 4; ++k) header += static_cast<char>(head >> (8 * k));
-  return header + data + list;
+  TMemoryStream image;
+  TMADWrite writer("players.dat", image);
+  for (const auto& [name, bytes] : members) writer.AddBytes(bytes, name);
+  writer.Done();
+  return Text(image.Bytes());
 }
 
 // Whatever is wrong with a file, it is refused whole: never a shortened
@@ -219,13 +211,15 @@ TEST(Players, DamagedFilesAreRefusedWhole) {
   const Bytes levp = {'L', 'E', 'V', 'P'};
   Bytes oneRecord = levp;
   oneRecord.resize(4 + kPackProgressSize);
+  Bytes badMagic = oneRecord;
+  badMagic[3] = 'Q';
   const struct {
     const char* what;
     std::string image;
   } cases[] = {
       {"empty", ""},
       {"bad PLAY", Archive({{"P", {'P', 'L', 'A', 'X', 0, 0}}, {"L", levp}})},
-      {"bad LEVP", Archive({{"P", names(1, 1)}, {"L", {'L', 'E', 'V', 'Q'}}})},
+      {"bad LEVP", Archive({{"P", names(1, 1)}, {"L", badMagic}})},
       {"no l", Archive({{"P", names(0, 0)}})},
       {"count beyond names", Archive({{"P", {'P', 'L', 'A', 'Y', 2, 0}}, {"L", levp}})},
       {"negative count", Archive({{"P", {'P', 'L', 'A', 'Y', 0, 0x80}}, {"L", levp}})},
@@ -288,30 +282,16 @@ TEST(Players, DamagedFileMovedAsideAndBackupLoaded) {
   EXPECT_EQ(players.LoadProgress(file).outcome, ProgressLoad::kMissing);
 }
 
-// A file that exists but cannot be read (here through the test seam: root
-// reads anything), or a folder in its place, is a stop and stays as it is.
-TEST(Players, UnreadableFileOrFolderStops) {
+// A folder in the file's place: Load refuses it, and the start stops and
+// leaves it there. The stop's message, and the unreadable file, are checked
+// through the game by Progress.StopsAreShownOnScreenAndTouchNothing.
+TEST(Players, FolderInPlaceOfTheFileStopsAndStays) {
   TempDir dir;
   const std::string file = dir / "players.dat";
-  ASSERT_TRUE(Roster(dir, 2)->Save(file));
-  const std::string before = ReadFileBytes(file);
-  SetStopHandler([](const std::string& message, const std::string&) { throw std::runtime_error(message); });
-  auto stop = [&] {
-    try {
-      TPlayers().LoadProgress(file);
-    } catch (const std::runtime_error& e) {
-      return std::string(e.what());
-    }
-    return std::string("no stop");
-  };
-  SetProgressFault({.unreadable = true});
-  EXPECT_EQ(stop(), "Error accessing " + file + " (Permission denied)");
-  SetProgressFault({});
-  EXPECT_EQ(ReadFileBytes(file), before);
-  fs::remove(file);
   fs::create_directory(file);
-  EXPECT_EQ(stop(), "Error accessing " + file + " (Is a directory)");
   EXPECT_FALSE(TPlayers().Load(file));
+  SetStopHandler([](const std::string& message, const std::string&) { throw std::runtime_error(message); });
+  EXPECT_THROW(TPlayers().LoadProgress(file), std::runtime_error);
   SetStopHandler(nullptr);
   EXPECT_TRUE(fs::is_directory(file));
 }
@@ -434,15 +414,11 @@ TEST(Players, KillAtAnyStepLeavesOldOrNewRoster) {
   EXPECT_TRUE(finished);
 }
 
-// While one game holds its folder, another cannot take it.
+// While this game holds its folder, another cannot take it (the other way
+// round: the "second game" case of Progress.StopsAreShownOnScreenAndTouchNothing).
 TEST(Players, FolderLockIsExclusive) {
   TempDir dir;
-  const int other = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
-  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
-  std::string error = "unset";
-  EXPECT_FALSE(LockFolder(dir.Path(), error));
-  EXPECT_EQ(error, "");
-  close(other);
+  std::string error;
   ASSERT_TRUE(LockFolder(dir.Path(), error));
   const int again = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
   EXPECT_NE(flock(again, LOCK_EX | LOCK_NB), 0);

@@ -4,9 +4,9 @@
 #include <regex>
 #include <tuple>
 
-#include "app/control_memory.h"
-#include "app/frame.h"
-#include "app/script.h"
+#include "frame/control_memory.h"
+#include "frame/frame.h"
+#include "frame/script.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "core/stream.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame.h"
+#include "frame/frame.h"
 #include "audio/music_collection.h"
 #include "core/clock.h"
 #include "core/keys.h"

@@ -1,6 +1,6 @@
 #include "game/screen/play_screen.h"
 
-#include "app/frame.h"
+#include "frame/frame.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "game/cave.h"

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include <SDL.h>
-
 #include "game/play_loop.h"
 #include "game/screen/play_game.h"
+
+// SDL stays out of the game's headers; the surfaces are only passed through.
+struct SDL_Surface;
 
 namespace quarry {
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/options.h"
-#include "app/script.h"
+#include "frame/script.h"
 
 namespace quarry {
 namespace {
@@ -52,37 +51,6 @@ TEST(Script, KeyNamesAndNumbers) {
   const std::pair<const char*, int> keys[] = {{"Return", 13}, {"f10", 291}, {"up", 273}, {"delete", 127},
                                               {"a", 97},      {"276", 276}, {"512", -1}};
   for (const auto& [name, key] : keys) EXPECT_EQ(KeyFromName(name), key) << name;
-}
-
-TEST(Options, SeamsAndBadValues) {
-  const char* ok[] = {"quarry", "--windowed", "--virtual-clock", "--seed", "42", "--script", "s.txt"};
-  Options o;
-  std::string error;
-  ASSERT_TRUE(ParseOptions(7, ok, o, error));
-  EXPECT_TRUE(o.windowed);
-  EXPECT_TRUE(o.virtualClock);
-  EXPECT_EQ(o.seed, 42u);
-  EXPECT_EQ(o.script, "s.txt");
-  const char* bad[] = {"quarry", "--seed", "-1"};
-  const char* unknown[] = {"quarry", "--fast"};
-  Options b;
-  EXPECT_FALSE(ParseOptions(3, bad, b, error));
-  EXPECT_FALSE(ParseOptions(2, unknown, b, error));
-  EXPECT_EQ(error, "unknown option '--fast'");
-  for (const char* scale : {"0", "5", "2x", "", "-1"}) {
-    const char* bad_scale[] = {"quarry", "--scale", scale};
-    EXPECT_FALSE(ParseOptions(3, bad_scale, b, error)) << scale;
-  }
-  const char* scaled[] = {"quarry", "--scale", "3"};
-  ASSERT_TRUE(ParseOptions(3, scaled, b, error));
-  EXPECT_EQ(b.scale, 3);
-}
-
-TEST(Options, WindowScaleIsTheLargestThatFitsTheDesktop) {
-  struct Case { int width, height, scale; };
-  for (Case c : {Case{0, 0, 1}, Case{1024, 768, 1}, Case{1280, 959, 1}, Case{1280, 960, 2}, Case{1920, 1080, 2},
-                 Case{2560, 1440, 3}, Case{3840, 2160, 4}, Case{7680, 4320, 4}, Case{1920, 480, 1}})
-    EXPECT_EQ(WindowScaleFor(c.width, c.height), c.scale) << c.width << " x " << c.height;
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 
 #include <SDL.h>
 
-#include "app/frame.h"
-#include "app/script.h"
+#include "frame/frame.h"
+#include "frame/script.h"
+#include "frame/video.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "graphics/zr_sdl.h"
@@ -90,6 +91,44 @@ TEST_F(PumpTest, ScriptedEventsArriveAtTheirPump) {
     EXPECT_EQ(KeyState[kKeyLeft], down);
   }
   for (int key : {int{'O'}, int{'k'}, int{kNoKey}}) EXPECT_EQ(ReadKey(false), key);
+}
+
+// The editor's clicks and drags go through SDL's queue like keys; the game's
+// scripts refuse them and its loops, which keep no mouse events, see none.
+TEST_F(PumpTest, ScriptedMouseEventsReachOnlyALoopThatKeepsThem) {
+  std::vector<ScriptEvent> ev;
+  std::string error;
+  const std::string text = "+1 click 10 20 right\n+2 drag 33 34 100 200\n+5 click 1 2\n";
+  EXPECT_FALSE(ParseScript(text, "g", ev, error));
+  EXPECT_EQ(error, "g:1: unknown action 'click' (expected down, up, press, type, quit or shot)");
+  EXPECT_FALSE(ParseScript("1 click 640 2\n", "e", ev, error, true));
+  EXPECT_EQ(error, "e:1: expected X Y inside the 640 x 480 screen after 'click'");
+  const uint32_t first = PumpCount();
+  ev.clear();
+  ASSERT_TRUE(ParseScript(std::to_string(first + 1) + " click 10 20 right\n+2 drag 33 34 100 200\n+5 click 1 2\n",
+                          "e", ev, error, true))
+      << error;
+  SetInputScript(ev);
+  KeepMouseEvents(true);
+  std::string seen;
+  for (int i = 0; i < 5; ++i) {
+    PumpEvents();
+    for (MouseEvent m; PopMouseEvent(m);)
+      seen += std::to_string(PumpCount() - first) + ":" + "DUM"[static_cast<int>(m.kind)] + std::to_string(m.button) +
+              "@" + std::to_string(m.x) + "," + std::to_string(m.y) + " ";
+  }
+  EXPECT_EQ(seen, "1:D3@10,20 2:U3@10,20 3:D1@33,34 4:M0@100,200 5:U1@100,200 ");
+  KeepMouseEvents(false);
+  for (int i = 0; i < 4; ++i) PumpEvents();
+  MouseEvent m;
+  EXPECT_FALSE(PopMouseEvent(m));
+}
+
+TEST(WindowScale, IsTheLargestThatFitsTheDesktop) {
+  struct Case { int width, height, scale; };
+  for (Case c : {Case{0, 0, 1}, Case{1024, 768, 1}, Case{1280, 959, 1}, Case{1280, 960, 2}, Case{1920, 1080, 2},
+                 Case{2560, 1440, 3}, Case{3840, 2160, 4}, Case{7680, 4320, 4}, Case{1920, 480, 1}})
+    EXPECT_EQ(WindowScaleFor(c.width, c.height), c.scale) << c.width << " x " << c.height;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/script.h"
+#include "frame/script.h"
 
 #include <SDL.h>
 
@@ -29,7 +29,7 @@ constexpr NamedKey kNamedKeys[] = {
     {"pageup", 280},  {"pagedown", 281}, {"f1", 282},   {"f2", 283},     {"f3", 284},
     {"f4", 285},      {"f5", 286},     {"f6", 287},     {"f7", 288},     {"f8", 289},
     {"f9", 290},      {"f10", 291},    {"f11", 292},    {"f12", 293},    {"rshift", 303},
-    {"lshift", 304},
+    {"lshift", 304},  {"rctrl", 305},  {"lctrl", 306},
 };
 
 std::string Lower(std::string s) {
@@ -74,7 +74,7 @@ int KeyFromName(const std::string& name) {
 }
 
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptEvent>& events,
-                 std::string& error) {
+                 std::string& error, bool mouse) {
   std::istringstream in(text);
   std::string line;
   uint32_t previous = 0;
@@ -149,8 +149,32 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
       if (!(words >> ev.file)) return fail("expected a file name after 'shot'");
       ev.kind = ScriptEvent::Kind::Shot;
       events.push_back(ev);
+    } else if (mouse && (action == "click" || action == "drag")) {
+      const int count = action == "click" ? 2 : 4;
+      uint32_t at[4] = {};
+      for (int i = 0; i < count; ++i) {
+        std::string word;
+        if (!(words >> word) || !ParseUnsigned(word, at[i]) || at[i] >= (i % 2 == 0 ? 640u : 480u))
+          return fail("expected " + std::string(count == 2 ? "X Y" : "X1 Y1 X2 Y2") +
+                      " inside the 640 x 480 screen after '" + action + "'");
+      }
+      std::string extra;
+      if (words >> extra) {
+        extra = Lower(extra);
+        if (action != "click" || (extra != "left" && extra != "right")) return fail("unexpected '" + extra + "'");
+        ev.button = extra == "left" ? 1 : 3;
+      }
+      auto add = [&](ScriptEvent::Kind kind, uint32_t when, uint32_t x, uint32_t y) {
+        ScriptEvent e = ev;
+        e.kind = kind, e.pump = when, e.x = static_cast<int>(x), e.y = static_cast<int>(y);
+        events.push_back(e);
+      };
+      add(ScriptEvent::Kind::MouseDown, pump, at[0], at[1]);
+      if (count == 4) add(ScriptEvent::Kind::MouseMove, pump + 1, at[2], at[3]);
+      add(ScriptEvent::Kind::MouseUp, pump + count / 2, at[count - 2], at[count - 1]);
     } else {
-      return fail("unknown action '" + action + "' (expected down, up, press, type, quit or shot)");
+      return fail("unknown action '" + action + "' (expected down, up, press, type, quit or shot" +
+                  (mouse ? ", click or drag)" : ")"));
     }
     previous = pump;
   }
@@ -160,7 +184,7 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
   return true;
 }
 
-bool LoadScript(const std::string& path, std::vector<ScriptEvent>& events, std::string& error) {
+bool LoadScript(const std::string& path, std::vector<ScriptEvent>& events, std::string& error, bool mouse) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     error = path + ": cannot open the script";
@@ -168,7 +192,7 @@ bool LoadScript(const std::string& path, std::vector<ScriptEvent>& events, std::
   }
   std::stringstream text;
   text << file.rdbuf();
-  return ParseScript(text.str(), path, events, error);
+  return ParseScript(text.str(), path, events, error, mouse);
 }
 
 void SetInputScript(std::vector<ScriptEvent> events) {
@@ -196,6 +220,24 @@ void DeliverScriptEvents(uint32_t pump) {
         break;
       case ScriptEvent::Kind::Shot:
         if (BackBuffer) SaveSurfaceBMP(BackBuffer, ev.file.c_str());
+        break;
+      case ScriptEvent::Kind::MouseDown:
+      case ScriptEvent::Kind::MouseUp:
+        event.type = ev.kind == ScriptEvent::Kind::MouseDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.type = event.type;
+        event.button.state = ev.kind == ScriptEvent::Kind::MouseDown ? SDL_PRESSED : SDL_RELEASED;
+        event.button.button = ev.button;
+        event.button.x = static_cast<Uint16>(ev.x);
+        event.button.y = static_cast<Uint16>(ev.y);
+        SDL_PushEvent(&event);
+        break;
+      case ScriptEvent::Kind::MouseMove:
+        event.type = SDL_MOUSEMOTION;
+        event.motion.type = event.type;
+        event.motion.state = SDL_BUTTON(ev.button);
+        event.motion.x = static_cast<Uint16>(ev.x);
+        event.motion.y = static_cast<Uint16>(ev.y);
+        SDL_PushEvent(&event);
         break;
     }
   }

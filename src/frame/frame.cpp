@@ -1,8 +1,10 @@
-#include "app/frame.h"
+#include "frame/frame.h"
 
 #include <SDL.h>
 
-#include "app/script.h"
+#include <deque>
+
+#include "frame/script.h"
 #include "core/clock.h"
 #include "core/keys.h"
 #include "core/program.h"
@@ -14,6 +16,27 @@ uint32_t NextFrameTick = 0;
 
 namespace {
 uint32_t g_pumps = 0;
+bool g_keepMouse = false;
+std::deque<MouseEvent> g_mouse;
+// A loop that stops reading (a long test play) must not grow the queue.
+constexpr size_t kMouseQueueMax = 256;
+
+void QueueMouse(MouseEvent::Kind kind, int x, int y, uint8_t button) {
+  if (!g_keepMouse || g_mouse.size() >= kMouseQueueMax) return;
+  g_mouse.push_back({kind, x, y, button});
+}
+}  // namespace
+
+void KeepMouseEvents(bool on) {
+  g_keepMouse = on;
+  g_mouse.clear();
+}
+
+bool PopMouseEvent(MouseEvent& event) {
+  if (g_mouse.empty()) return false;
+  event = g_mouse.front();
+  g_mouse.pop_front();
+  return true;
 }
 
 void SetFrameRate(uint32_t framesPerSecond) {
@@ -56,6 +79,14 @@ void PumpEvents() {
         if (sym < static_cast<unsigned>(kKeyCount)) KeyState[sym] = 0;
         break;
       }
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        QueueMouse(event.type == SDL_MOUSEBUTTONDOWN ? MouseEvent::Kind::Down : MouseEvent::Kind::Up, event.button.x,
+                   event.button.y, event.button.button);
+        break;
+      case SDL_MOUSEMOTION:
+        QueueMouse(MouseEvent::Kind::Move, event.motion.x, event.motion.y, 0);
+        break;
       case SDL_QUIT:
         SDL_Quit();
         ExitProgram(kExitWindowClosed);

@@ -19,4 +19,16 @@ uint8_t ReadKey(bool wait);
 // How many times PumpEvents has run (scripted input counts pumps).
 uint32_t PumpCount();
 
+// Mouse buttons and motion, for the loops that use the mouse (the editor).
+// PumpEvents queues them only after KeepMouseEvents(true); the game's loops
+// never ask, so the mouse cannot change a played run.
+struct MouseEvent {
+  enum class Kind { Down, Up, Move };
+  Kind kind = Kind::Move;
+  int x = 0, y = 0;
+  uint8_t button = 0;  // Down and Up: 1 left, 2 middle, 3 right
+};
+void KeepMouseEvents(bool on);
+bool PopMouseEvent(MouseEvent& event);
+
 }  // namespace quarry

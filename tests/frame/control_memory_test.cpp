@@ -1,4 +1,4 @@
-#include "app/control_memory.h"
+#include "frame/control_memory.h"
 #include "test_support.h"
 
 namespace quarry {

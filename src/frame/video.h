@@ -19,6 +19,9 @@ void SetWindowedOnly(bool on);
 // that fits the desktop when windowed). The SDL 1.2 layer scales the window
 // itself, so everything is still drawn, and saved, at 640 x 480.
 void SetWindowScale(int scale);
+// The largest whole scale (1 to 4) at which a 640 x 480 window fits a desktop
+// of the given size; 1 when the size is unknown (0).
+int WindowScaleFor(int desktopWidth, int desktopHeight);
 
 }  // namespace quarry
 

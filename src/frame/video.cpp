@@ -1,4 +1,4 @@
-#include "app/video.h"
+#include "frame/video.h"
 
 #include <SDL.h>
 
@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 
-#include "app/options.h"
 #include "core/log.h"
 #include "core/program.h"
 #include "graphics/zr_sdl.h"
@@ -39,6 +38,12 @@ void ApplyWindowScale() {
 
 void SetWindowedOnly(bool on) { g_windowedOnly = on; }
 void SetWindowScale(int scale) { g_windowScale = scale; }
+
+int WindowScaleFor(int desktopWidth, int desktopHeight) {
+  int scale = 1;
+  while (scale < 4 && 640 * (scale + 1) <= desktopWidth && 480 * (scale + 1) <= desktopHeight) ++scale;
+  return scale;
+}
 void SetAudioRelease(std::function<bool()> release) { g_freeAudio = std::move(release); }
 
 void Initialize(uint16_t width, uint16_t height, uint16_t bpp, uint32_t flags) {
