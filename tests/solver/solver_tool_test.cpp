@@ -154,7 +154,7 @@ TEST_P(FirstPack, ShortestAnswerReplays) {
   }
   const std::string run = QUARRY_RUN_DIR;
   const std::string pack = "'" + run + "/first.qs' " + std::to_string(number);
-  Outcome o = Solve("--memory-limit 8 --data '" + run + "' " + pack);
+  Outcome o = Solve("--memory-limit 4 --data '" + run + "' " + pack);
   if (o.code == 3) GTEST_SKIP() << "map " << number << " (" << sources[number - 1].filename().string()
                                 << ") needs a larger search than the test allows";
   ASSERT_EQ(o.code, 0) << o.err;
