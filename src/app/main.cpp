@@ -75,16 +75,8 @@ int main(int argc, char** argv) {
 
   Randomize(options.seed ? *options.seed : SystemTickCount());
   LogStatus(kVersionLine, "QUARRY");
-  SetAudioRelease([] {
-    bool wasOn = AudioAvailable;
-    if (wasOn) FreeAudioDevice();
-    AudioAvailable = false;
-    return wasOn;
-  });
-  // Every way out gives the display back, so a full-screen mode is restored.
-  RegisterShutdown([] {
-    if (SDL_WasInit(0) != 0) SDL_Quit();
-  });
+  SetAudioRelease(ReleaseAudioDevice);
+  QuitDisplayOnEveryExit();
   OpenVideo(640, 480, 32);
   SDL_ShowCursor(0);
   InstallStopScreen();

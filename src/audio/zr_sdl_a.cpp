@@ -59,6 +59,13 @@ void Init_Audio() {
 
 void FreeAudioDevice() { SoundFree(); }
 
+bool ReleaseAudioDevice() {
+  bool wasOn = AudioAvailable;
+  if (wasOn) FreeAudioDevice();
+  AudioAvailable = false;
+  return wasOn;
+}
+
 void SwitchAudioOff() {
   AudioAvailable = false;
   SoundFree();

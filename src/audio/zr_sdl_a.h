@@ -19,6 +19,9 @@ extern bool AudioAvailable;
 void Init_Audio();
 // Closes the device (for the shutdown, which writes its own log line).
 void FreeAudioDevice();
+// The shutdown's release: closes the device if sound was on, turns audio off
+// for good and tells whether it was on.
+bool ReleaseAudioDevice();
 // Turns audio off for the rest of the run after a failure and closes the
 // device, so nothing already playing keeps sounding.
 void SwitchAudioOff();

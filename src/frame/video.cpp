@@ -74,6 +74,12 @@ void Finalize() {
   SDL_Quit();
 }
 
+void QuitDisplayOnEveryExit() {
+  RegisterShutdown([] {
+    if (SDL_WasInit(0) != 0) SDL_Quit();
+  });
+}
+
 void OpenVideo(uint16_t width, uint16_t height, uint16_t bpp) {
   Initialize(width, height, bpp, 0);
   if (g_windowedOnly) return;

@@ -10,6 +10,9 @@ namespace quarry {
 void Initialize(uint16_t width, uint16_t height, uint16_t bpp, uint32_t flags);
 // Releases the display and the audio device; shuts SDL down.
 void Finalize();
+// Registers a shutdown step that shuts SDL down on every way out, so a
+// full-screen mode is given back even when the program stops early.
+void QuitDisplayOnEveryExit();
 // Windowed, closed, then full screen - unless windowed play was asked for.
 void OpenVideo(uint16_t width, uint16_t height, uint16_t bpp);
 

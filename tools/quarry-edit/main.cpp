@@ -103,15 +103,8 @@ int main(int argc, char** argv) {
   RegisterShutdown(StopLogger);
   StartControlMemory();
   Randomize(static_cast<uint32_t>(seed));
-  SetAudioRelease([] {
-    bool wasOn = AudioAvailable;
-    if (wasOn) FreeAudioDevice();
-    AudioAvailable = false;
-    return wasOn;
-  });
-  RegisterShutdown([] {
-    if (SDL_WasInit(0) != 0) SDL_Quit();
-  });
+  SetAudioRelease(ReleaseAudioDevice);
+  QuitDisplayOnEveryExit();
   OpenVideo(640, 480, 32);
   SDL_WM_SetCaption("quarry-edit", "quarry-edit");
   RunEditor(setup);

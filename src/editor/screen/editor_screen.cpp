@@ -30,6 +30,7 @@
 #include "game/cave.h"
 #include "game/play_loop.h"
 #include "game/screen/play_screen.h"
+#include "game/screen/wave_sink.h"
 #include "graphics/bmp_font.h"
 #include "graphics/image_collection.h"
 #include "graphics/variant_table.h"
@@ -66,17 +67,6 @@ constexpr int kBlue = 0, kOrange = 1, kRed = 4, kYellow = 5;
 const char* const kBoxLayout =
     "[EditBox.Text]\nX=320\nY=224\nWidth=600\nHeight=32\nAlignX=Center\nAlignY=Top\nFontAddress=4\n"
     "AlignText=Center\nTextCase=Normal\nMaxLength=60\nBackground=202838\nTransparent=0\n";
-
-class TWaveSink : public TSoundSink {
-public:
-  explicit TWaveSink(TWaveCollection* waves) : waves_(waves) {}
-  void Play(const char* name) override {
-    if (waves_) waves_->Play(name);
-  }
-
-private:
-  TWaveCollection* waves_;
-};
 
 char MoveOf(PlayerAction action) {
   switch (action) {

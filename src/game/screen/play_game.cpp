@@ -11,6 +11,7 @@
 #include "core/log.h"
 #include "game/cave.h"
 #include "game/play_loop.h"
+#include "game/screen/wave_sink.h"
 #include "graphics/image_collection.h"
 #include "graphics/variant_table.h"
 #include "graphics/zr_sdl.h"
@@ -21,17 +22,6 @@ namespace quarry {
 namespace {
 
 uint16_t g_screenshotCounter = 0;
-
-class TWaveSink : public TSoundSink {
-public:
-  explicit TWaveSink(TWaveCollection* waves) : waves_(waves) {}
-  void Play(const char* name) override {
-    if (waves_) waves_->Play(name);
-  }
-
-private:
-  TWaveCollection* waves_;
-};
 
 }  // namespace
 
