@@ -1,6 +1,5 @@
 // The program run: log, control memory, seed, video, then the game.
 #include <SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
@@ -23,14 +22,6 @@
 using namespace quarry;
 
 namespace {
-std::string ExecutablePath(const char* argv0) {
-  char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return argv0;
-  path[n] = 0;
-  return path;
-}
-
 // Milliseconds since the machine started, like the system tick count.
 uint32_t SystemTickCount() {
   timespec now{};

@@ -1,5 +1,7 @@
 #include "core/program.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -7,6 +9,14 @@
 #include "core/log.h"
 
 namespace quarry {
+
+std::string ExecutablePath(const char* argv0) {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return argv0;
+  path[n] = 0;
+  return path;
+}
 
 namespace {
 std::vector<std::function<void()>>& Steps() {

@@ -14,6 +14,10 @@ enum ExitCode : int {
   kExitMissingData = 3,
 };
 
+// The running program's own path (the log is written beside it); argv0 when
+// the system cannot tell.
+std::string ExecutablePath(const char* argv0);
+
 // Shutdown steps run last-registered first, once.
 void RegisterShutdown(std::function<void()> step);
 void RunShutdown();

@@ -1,7 +1,6 @@
 // quarry-edit: the level editor. The options and the program frame are
 // here; the editor itself is the editor_screen library.
 #include <SDL.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,14 +25,6 @@ const char* const kUsage =
     "usage: quarry-edit [--windowed] [--scale N] [--data DIR] [--virtual-clock] [--seed N] [--script FILE]\n"
     "                   [--solve-time S] MAP.map\n"
     "A MAP.map that does not exist yet starts as a framed empty cave.\n";
-
-std::string ExecutablePath(const char* argv0) {
-  char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return argv0;
-  path[n] = 0;
-  return path;
-}
 
 bool Number(const char* text, long low, long high, long& value) {
   char* end = nullptr;
