@@ -62,6 +62,9 @@ public:
 
   TCave& Cave() { return cave_; }
   uint16_t Code(uint8_t packed) const { return codes_[packed >> 3]; }
+  // The packed code index of a cell code, 0xFF when the map cannot hold it.
+  uint8_t Index(uint16_t code) const { return code < 256 ? codeIndex_[code] : 0xFF; }
+  size_t CodeCount() const { return codes_.size(); }
 
 private:
   void Load(const uint8_t* state);

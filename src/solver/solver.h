@@ -1,4 +1,5 @@
-// quarry-solve's search: breadth-first by tick over packed cave states, so the
+// quarry-solve's search: best first over packed cave states by ticks so far
+// plus a bound on the ticks still needed that never overestimates, so the
 // first solution found is a shortest one in ticks. With several exit start
 // frames the search runs one cave per start-frame combination in lockstep and
 // a state is the tuple of them; it ends when every cave is completed.
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "game/images.h"
 #include "maps/map_pack.h"
@@ -17,7 +19,7 @@ struct TSolveProgress {
   uint64_t Expanded = 0;  // states whose moves were tried
   uint64_t Stored = 0;    // distinct states seen
   uint64_t Queued = 0;    // states waiting in this and the next tick's queue
-  uint32_t Depth = 0;     // tick being expanded
+  uint32_t Depth = 0;     // fewest ticks any solution can still take
   double Seconds = 0;
   uint64_t Bytes = 0;     // search memory in use
 };
@@ -44,5 +46,11 @@ struct TSolveResult {
 };
 
 TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const TSolveOptions& options);
+
+// The search's bound on the ticks still needed, at the start and after each
+// move of moves (UDLR.), under the options' seeds: an answer check for the
+// bound, which must never exceed what a real solution still takes.
+std::vector<uint32_t> BoundsAlong(TMaps& maps, int mapIndex, const TImageTable& images, const TSolveOptions& options,
+                                  const std::string& moves);
 
 }  // namespace quarry

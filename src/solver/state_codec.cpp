@@ -16,7 +16,6 @@ uint64_t Mix(uint64_t h) {
   return h;
 }
 
-constexpr size_t kArenaBlock = 4u << 20;
 }  // namespace
 
 uint64_t Fingerprint(const uint8_t* data, size_t size) {
@@ -38,30 +37,47 @@ TFingerprintSet::TFingerprintSet(size_t initialSlots) {
   size_t slots = 16;
   while (slots < initialSlots) slots *= 2;
   slots_.assign(slots, 0);
+  ticks_.assign(slots, 0);
 }
 
-bool TFingerprintSet::Insert(uint64_t fingerprint) {
+bool TFingerprintSet::Visit(uint64_t fingerprint, uint16_t ticks) {
   if (NeedsGrowth()) Grow();
   size_t mask = slots_.size() - 1;
   for (size_t i = fingerprint & mask;; i = (i + 1) & mask) {
-    if (slots_[i] == fingerprint) return false;
+    if (slots_[i] == fingerprint) {
+      if (ticks_[i] <= ticks) return false;
+      ticks_[i] = ticks;
+      return true;
+    }
     if (slots_[i] == 0) {
       slots_[i] = fingerprint;
+      ticks_[i] = ticks;
       ++size_;
       return true;
     }
   }
 }
 
+uint16_t TFingerprintSet::TicksOf(uint64_t fingerprint) const {
+  size_t mask = slots_.size() - 1;
+  for (size_t i = fingerprint & mask;; i = (i + 1) & mask) {
+    if (slots_[i] == fingerprint) return ticks_[i];
+    if (slots_[i] == 0) return 0xFFFF;
+  }
+}
+
 void TFingerprintSet::Grow() {
   std::vector<uint64_t> old(slots_.size() * 2, 0);
+  std::vector<uint16_t> oldTicks(old.size(), 0);
   old.swap(slots_);
+  oldTicks.swap(ticks_);
   size_t mask = slots_.size() - 1;
-  for (uint64_t f : old) {
-    if (f == 0) continue;
-    size_t i = f & mask;
+  for (size_t k = 0; k < old.size(); ++k) {
+    if (old[k] == 0) continue;
+    size_t i = old[k] & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
-    slots_[i] = f;
+    slots_[i] = old[k];
+    ticks_[i] = oldTicks[k];
   }
 }
 
@@ -103,28 +119,45 @@ size_t DecodeDiff(const uint8_t* in, const uint8_t* ref, size_t size, uint8_t* c
   return at;
 }
 
-void TRecordArena::Append(uint32_t tag, const std::vector<uint8_t>& bytes) {
-  size_t need = 8 + bytes.size();
-  if (blocks_.empty() || blocks_.back().size - blocks_.back().used < need) {
-    Block block;
-    block.size = std::max(kArenaBlock, need);
-    block.data = std::make_unique<uint8_t[]>(block.size);
-    bytes_ += block.size;
-    blocks_.push_back(std::move(block));
-  }
-  Block& block = blocks_.back();
+void TOpenList::Push(uint32_t f, uint32_t g, uint32_t tag, const std::vector<uint8_t>& bytes) {
+  TLevel& level = levels_[f];
+  if (level.stacks.size() <= g) level.stacks.resize(g + 1);
+  std::vector<uint8_t>& stack = level.stacks[g];
+  const size_t before = stack.capacity();
   uint32_t size = static_cast<uint32_t>(bytes.size());
-  std::memcpy(block.data.get() + block.used, &tag, 4);
-  std::memcpy(block.data.get() + block.used + 4, &size, 4);
-  if (size > 0) std::memcpy(block.data.get() + block.used + 8, bytes.data(), size);
-  block.used += need;
+  stack.insert(stack.end(), bytes.begin(), bytes.end());
+  stack.insert(stack.end(), reinterpret_cast<const uint8_t*>(&size), reinterpret_cast<const uint8_t*>(&size) + 4);
+  stack.insert(stack.end(), reinterpret_cast<const uint8_t*>(&tag), reinterpret_cast<const uint8_t*>(&tag) + 4);
+  bytes_ += stack.capacity() - before;
+  ++level.count;
   ++count_;
 }
 
-void TRecordArena::Clear() {
-  blocks_.clear();
-  bytes_ = 0;
-  count_ = 0;
+bool TOpenList::Pop(uint32_t& f, uint32_t& g, uint32_t& tag, std::vector<uint8_t>& bytes) {
+  while (!levels_.empty() && levels_.begin()->second.count == 0) {
+    for (auto& stack : levels_.begin()->second.stacks) bytes_ -= stack.capacity();
+    levels_.erase(levels_.begin());
+  }
+  if (levels_.empty()) return false;
+  f = levels_.begin()->first;
+  TLevel& level = levels_.begin()->second;
+  size_t at = level.stacks.size();
+  while (level.stacks[at - 1].empty()) --at;
+  g = static_cast<uint32_t>(at - 1);
+  std::vector<uint8_t>& stack = level.stacks[g];
+  uint32_t size;
+  std::memcpy(&tag, stack.data() + stack.size() - 4, 4);
+  std::memcpy(&size, stack.data() + stack.size() - 8, 4);
+  const size_t start = stack.size() - 8 - size;
+  bytes.assign(stack.begin() + static_cast<std::ptrdiff_t>(start), stack.begin() + static_cast<std::ptrdiff_t>(start + size));
+  stack.resize(start);
+  if (stack.empty()) {
+    bytes_ -= stack.capacity();
+    std::vector<uint8_t>().swap(stack);
+  }
+  --level.count;
+  --count_;
+  return true;
 }
 
 }  // namespace quarry

@@ -1,10 +1,11 @@
 // Byte helpers of the search: a fingerprint hash, the open-addressing set of
-// fingerprints, and the block diff that keeps queued states small.
+// fingerprints, the block diff that keeps queued states small and the queue.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -13,16 +14,19 @@ namespace quarry {
 // 64-bit hash of a byte string; never 0 (0 marks an empty slot).
 uint64_t Fingerprint(const uint8_t* data, size_t size);
 
-// A hash set of fingerprints with linear probing. Only the 8-byte
-// fingerprints are kept, so two states with the same fingerprint count as
-// one: with 64 bits the chance is negligible for the sizes searched here.
+// A hash set of fingerprints with linear probing, each with the fewest ticks
+// it was reached in. Only the 8-byte fingerprints are kept, so two states
+// with the same fingerprint count as one: with 64 bits the chance is
+// negligible for the sizes searched here.
 class TFingerprintSet {
 public:
   explicit TFingerprintSet(size_t initialSlots = 1 << 16);
-  // True when the fingerprint was not there before.
-  bool Insert(uint64_t fingerprint);
+  // True when the fingerprint was not there before, or only with more ticks.
+  bool Visit(uint64_t fingerprint, uint16_t ticks);
+  // The ticks stored with a fingerprint, 0xFFFF when it is not there.
+  uint16_t TicksOf(uint64_t fingerprint) const;
   size_t Size() const { return size_; }
-  size_t Bytes() const { return slots_.size() * sizeof(uint64_t); }
+  size_t Bytes() const { return slots_.size() * (sizeof(uint64_t) + sizeof(uint16_t)); }
   // Bytes the table would take after its next growth.
   size_t BytesAfterGrowth() const { return 2 * Bytes(); }
   bool NeedsGrowth() const { return (size_ + 1) * 10 > slots_.size() * 7; }
@@ -30,6 +34,7 @@ public:
 private:
   void Grow();
   std::vector<uint64_t> slots_;
+  std::vector<uint16_t> ticks_;
   size_t size_ = 0;
 };
 
@@ -40,38 +45,25 @@ void EncodeDiff(const uint8_t* cur, const uint8_t* ref, size_t size, std::vector
 // of in used.
 size_t DecodeDiff(const uint8_t* in, const uint8_t* ref, size_t size, uint8_t* cur);
 
-// Append-only storage of records in large blocks: no reallocation spikes, so
-// the bytes in use are what the memory limit is checked against.
-class TRecordArena {
+// The search's queue: records filed by (f, g), taken lowest f first and,
+// among equal f, highest g first and last in first out, so that the search
+// runs deep along a promising line.
+class TOpenList {
 public:
-  void Append(uint32_t tag, const std::vector<uint8_t>& bytes);
+  void Push(uint32_t f, uint32_t g, uint32_t tag, const std::vector<uint8_t>& bytes);
+  // False when empty.
+  bool Pop(uint32_t& f, uint32_t& g, uint32_t& tag, std::vector<uint8_t>& bytes);
   size_t Count() const { return count_; }
   size_t Bytes() const { return bytes_; }
-  void Clear();
-  // Visits the records in the order they were appended.
-  template <typename F>
-  void ForEach(F&& visit) const {
-    for (const auto& block : blocks_) {
-      size_t at = 0;
-      while (at + 8 <= block.used) {
-        uint32_t tag, size;
-        std::memcpy(&tag, block.data.get() + at, 4);
-        std::memcpy(&size, block.data.get() + at + 4, 4);
-        if (!visit(tag, block.data.get() + at + 8, size)) return;
-        at += 8 + size;
-      }
-    }
-  }
 
 private:
-  struct Block {
-    std::unique_ptr<uint8_t[]> data;
-    size_t size = 0;
-    size_t used = 0;
+  struct TLevel {
+    std::vector<std::vector<uint8_t>> stacks;  // by g
+    size_t count = 0;
   };
-  std::vector<Block> blocks_;
-  size_t bytes_ = 0;
+  std::map<uint32_t, TLevel> levels_;
   size_t count_ = 0;
+  size_t bytes_ = 0;
 };
 
 }  // namespace quarry
