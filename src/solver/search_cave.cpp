@@ -99,13 +99,29 @@ void TSearchCave::Save(uint8_t* state) const {
   uint8_t* cells = state + kCells;
   const uint16_t* grid = cave_.CurrentMap->WorkingCells.data();
   const int width = cave_.CurrentMap->Width;
+  // Sand matters only where a thing still in the cave could come.
+  TCellMask relevant{};
+  for (int y = 0; y < kCaveRows; ++y) {
+    for (int x = 0; x < kCaveColumns; ++x) {
+      const uint16_t code = grid[x + width * y];
+      if (!InFallSet(code) && code != kBalloon) continue;
+      const auto& masks = masks_[KindSlot(code)];
+      const int cell = x + kCaveColumns * y;
+      if (masks.empty() || masks[cell] == TCellMask{}) {
+        for (int c = 0; c < kCellCount; ++c) relevant[c / 64] |= static_cast<uint64_t>(relevant_[c]) << (c % 64);
+      } else {
+        for (size_t w = 0; w < relevant.size(); ++w) relevant[w] |= masks[cell][w];
+      }
+    }
+  }
   for (int x = 0; x < kCaveColumns; ++x) {
     const uint8_t* column = cave_.CellState[x].data();
     for (int y = 0; y < kCaveRows; ++y) {
       uint16_t code = grid[x + width * y];
       uint8_t index = code < 256 ? codeIndex_[code] : 0;
       index = index == 0xFF ? 0 : index;
-      if (index == sandIndex_ && !relevant_[x + kCaveColumns * y]) index = emptyIndex_;
+      const int cell = x + kCaveColumns * y;
+      if (index == sandIndex_ && !(relevant[cell / 64] >> (cell % 64) & 1)) index = emptyIndex_;
       cells[x + kCaveColumns * y] = static_cast<uint8_t>(index << 3 | StateIndex(column[y]));
     }
   }
@@ -241,33 +257,74 @@ void TSearchCave::FindRelevantCells() {
       }
     }
   }
-  relevant_.assign(kCellCount, false);
-  auto mark = [&](int x, int y) {
-    if (InsideCave(x, y)) relevant_[x + kCaveColumns * y] = true;
+  // The cells whose sand or emptiness the rules look at while object i is at c.
+  // Whether something round may be under (x, y) for any thing at all.
+  auto roundBelowAny = [&](int x, int y) {
+    return !InsideCave(x, y + 1) || InRoundSet(cave_.GetCell(x, y + 1)) || fallers[x + kCaveColumns * (y + 1)] > 0;
   };
+  auto markAround = [&](size_t i, int c, bool anyThing, auto&& put) {
+    int x = c % kCaveColumns, y = c / kCaveColumns;
+    const uint16_t kind = kindAt(i);
+    auto mark = [&](int mx, int my) {
+      if (InsideCave(mx, my)) put(mx + kCaveColumns * my);
+    };
+    mark(x, y);
+    mark(x, y + 1);
+    if (kind == kBalloon) {
+      mark(x, y - 1);
+      mark(x, y - 2);
+    } else if (InsideCave(x, y + 1) && balloonAt[c + kCaveColumns]) {
+      mark(x, y - 1);
+    }
+    if (kind != kDiamond) {
+      mark(x - 1, y);
+      mark(x + 1, y);
+    }
+    if (InFallSet(kind) && (anyThing ? roundBelowAny(x, y) : roundBelow(i, x, y))) {
+      for (int d : {-1, 1}) {
+        mark(x + d, y);
+        mark(x + d, y + 1);
+      }
+    }
+  };
+  // What a thing of a kind could reach from each cell it could be at, with
+  // the same rules: the cells that matter while such a thing is there.
+  for (auto& masks : masks_) masks.clear();
+  for (size_t i = 0; i < n; ++i) {
+    const uint16_t kind = kindAt(i);
+    auto& masks = masks_[KindSlot(kind)];
+    if (masks.empty()) masks.assign(kCellCount, TCellMask{});
+    for (int start = 0; start < kCellCount; ++start) {
+      if (!reach[i][start] || masks[start] != TCellMask{}) continue;
+      std::vector<bool> from(kCellCount, false);
+      from[start] = true;
+      std::vector<int> queue{start};
+      while (!queue.empty()) {
+        int c = queue.back();
+        queue.pop_back();
+        int x = c % kCaveColumns, y = c / kCaveColumns;
+        auto add = [&](int ax, int ay) {
+          if (solid(ax, ay) || from[ax + kCaveColumns * ay]) return;
+          from[ax + kCaveColumns * ay] = true;
+          queue.push_back(ax + kCaveColumns * ay);
+        };
+        add(x, y + 1);
+        if (kind != kDiamond || roundBelowAny(x, y)) {
+          if (!solid(x - 1, y + 1) || kind != kDiamond) add(x - 1, y);
+          if (!solid(x + 1, y + 1) || kind != kDiamond) add(x + 1, y);
+        }
+        if (kind == kBalloon || (balloons && InsideCave(x, y + 1) && balloonAt[c + kCaveColumns])) add(x, y - 1);
+      }
+      TCellMask& mask = masks[start];
+      for (int c = 0; c < kCellCount; ++c) {
+        if (from[c]) markAround(i, c, true, [&](int m) { mask[m / 64] |= 1ull << (m % 64); });
+      }
+    }
+  }
+  relevant_.assign(kCellCount, false);
   for (size_t i = 0; i < n; ++i) {
     for (int c = 0; c < kCellCount; ++c) {
-      if (!reach[i][c]) continue;
-      int x = c % kCaveColumns, y = c / kCaveColumns;
-      const uint16_t kind = kindAt(i);
-      mark(x, y);
-      mark(x, y + 1);
-      if (kind == kBalloon) {
-        mark(x, y - 1);
-        mark(x, y - 2);
-      } else if (InsideCave(x, y + 1) && balloonAt[c + kCaveColumns]) {
-        mark(x, y - 1);
-      }
-      if (kind != kDiamond) {
-        mark(x - 1, y);
-        mark(x + 1, y);
-      }
-      if (InFallSet(kind) && roundBelow(i, x, y)) {
-        for (int d : {-1, 1}) {
-          mark(x + d, y);
-          mark(x + d, y + 1);
-        }
-      }
+      if (reach[i][c]) markAround(i, c, false, [&](int m) { relevant_[m] = true; });
     }
   }
 }
