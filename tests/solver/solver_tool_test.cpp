@@ -133,34 +133,50 @@ TEST_F(SolveTool, ExitCodes) {
   }
 }
 
-// Every map of first.qs is solved within the test's memory: the answer is no
+// Every shipped map is solved within the test's memory: the answer is no
 // longer than the recorded solution (a shorter recorded one would prove the
 // search wrong) and completes under every seed tried.
-class FirstPack : public SolveTool, public ::testing::WithParamInterface<int> {};
+struct ShippedMap {
+  std::string pack;  // folder under data/levels, and the pack's name
+  int number;        // from 1, in file name order
+  std::filesystem::path source;
+};
 
-TEST_P(FirstPack, ShortestAnswerReplays) {
-  const int number = GetParam();
-  std::vector<std::filesystem::path> sources;
-  for (const auto& entry : std::filesystem::directory_iterator(QUARRY_SOURCE_DIR "/data/levels/first")) {
-    if (entry.path().extension() == ".map") sources.push_back(entry.path());
+std::vector<ShippedMap> ShippedMaps() {
+  std::vector<ShippedMap> maps;
+  for (const char* pack : {"first", "quarry", "expert"}) {
+    std::vector<std::filesystem::path> sources;
+    for (const auto& entry : std::filesystem::directory_iterator(QUARRY_SOURCE_DIR "/data/levels/" + std::string(pack))) {
+      if (entry.path().extension() == ".map") sources.push_back(entry.path());
+    }
+    std::sort(sources.begin(), sources.end());
+    for (size_t i = 0; i < sources.size(); ++i) maps.push_back({pack, static_cast<int>(i + 1), sources[i]});
   }
-  std::sort(sources.begin(), sources.end());
-  if (number > static_cast<int>(sources.size())) GTEST_SKIP() << "first.qs has no map " << number;
+  return maps;
+}
+
+class ShippedPacks : public SolveTool, public ::testing::WithParamInterface<ShippedMap> {};
+
+TEST_P(ShippedPacks, ShortestAnswerReplays) {
+  const ShippedMap& map = GetParam();
   std::string recorded;
-  std::istringstream source(ReadFileBytes(sources[number - 1]));
+  std::istringstream source(ReadFileBytes(map.source));
   for (std::string line; std::getline(source, line);) {
     if (line.rfind("solution:", 0) == 0) recorded += Moves(line.substr(9));
   }
   const std::string run = QUARRY_RUN_DIR;
-  const std::string pack = "'" + run + "/first.qs' " + std::to_string(number);
+  const std::string pack = "'" + run + "/" + map.pack + ".qs' " + std::to_string(map.number);
   Outcome o = Solve("--memory-limit 512 --data '" + run + "' " + pack);
-  ASSERT_EQ(o.code, 0) << sources[number - 1].filename().string() << ": " << o.err;
+  ASSERT_EQ(o.code, 0) << map.source.filename().string() << ": " << o.err;
   std::string answer = Moves(o.out);
   EXPECT_LE(answer.size(), recorded.size());
   for (int seed : {1, 2, 3, 4, 5}) EXPECT_GT(ReplayTick(pack, o.out, seed, run), 0) << "seed " << seed;
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, FirstPack, ::testing::Range(1, 11));
+INSTANTIATE_TEST_SUITE_P(Maps, ShippedPacks, ::testing::ValuesIn(ShippedMaps()),
+                         [](const ::testing::TestParamInfo<ShippedMap>& info) {
+                           return info.param.pack + std::to_string(info.param.number);
+                         });
 
 }  // namespace
 }  // namespace quarry
