@@ -221,6 +221,40 @@ void TSearchCave::FindRelevantCells() {
     int below = x + kCaveColumns * (y + 1);
     return InRoundSet(cave_.GetCell(x, y + 1)) || fallers[below] - (InFallSet(kindAt(i)) && reach[i][below]) > 0;
   };
+  // Whether something round may be under (x, y) for any thing at all.
+  auto roundBelowAny = [&](int x, int y) {
+    return !InsideCave(x, y + 1) || InRoundSet(cave_.GetCell(x, y + 1)) || fallers[x + kCaveColumns * (y + 1)] > 0;
+  };
+  auto rounds = [&](size_t i, int x, int y, bool anyThing) {
+    return anyThing ? roundBelowAny(x, y) : roundBelow(i, x, y);
+  };
+  // Grows into every cell a thing of object i's kind could move on to from
+  // the cells already in it; true when it grew.
+  auto spread = [&](size_t i, bool anyThing, std::vector<bool>& into) {
+    const uint16_t kind = kindAt(i);
+    bool grew = false;
+    std::vector<int> queue;
+    for (int c = 0; c < kCellCount; ++c) if (into[c]) queue.push_back(c);
+    auto add = [&](int x, int y) {
+      if (solid(x, y) || into[x + kCaveColumns * y]) return;
+      into[x + kCaveColumns * y] = true;
+      queue.push_back(x + kCaveColumns * y);
+      grew = true;
+    };
+    while (!queue.empty()) {
+      int c = queue.back();
+      queue.pop_back();
+      int x = c % kCaveColumns, y = c / kCaveColumns;
+      add(x, y + 1);
+      if (kind != kDiamond || rounds(i, x, y, anyThing)) {
+        // Pushed, rolled, or for a balloon pushed or drifting.
+        if (!solid(x - 1, y + 1) || kind != kDiamond) add(x - 1, y);
+        if (!solid(x + 1, y + 1) || kind != kDiamond) add(x + 1, y);
+      }
+      if (kind == kBalloon || (balloons && InsideCave(x, y + 1) && balloonAt[c + kCaveColumns])) add(x, y - 1);
+    }
+    return grew;
+  };
   for (bool changed = true; changed;) {
     changed = false;
     std::fill(fallers.begin(), fallers.end(), 0);
@@ -231,37 +265,9 @@ void TSearchCave::FindRelevantCells() {
         if (kindAt(i) == kBalloon) balloonAt[c] = true; else ++fallers[c];
       }
     }
-    for (size_t i = 0; i < n; ++i) {
-      const uint16_t kind = kindAt(i);
-      std::vector<int> queue;
-      for (int c = 0; c < kCellCount; ++c) if (reach[i][c]) queue.push_back(c);
-      auto add = [&](int x, int y) {
-        if (solid(x, y)) return;
-        int c = x + kCaveColumns * y;
-        if (reach[i][c]) return;
-        reach[i][c] = true;
-        queue.push_back(c);
-        changed = true;
-      };
-      while (!queue.empty()) {
-        int c = queue.back();
-        queue.pop_back();
-        int x = c % kCaveColumns, y = c / kCaveColumns;
-        add(x, y + 1);
-        if (kind != kDiamond || roundBelow(i, x, y)) {
-          // Pushed, rolled, or for a balloon pushed or drifting.
-          if (!solid(x - 1, y + 1) || kind != kDiamond) add(x - 1, y);
-          if (!solid(x + 1, y + 1) || kind != kDiamond) add(x + 1, y);
-        }
-        if (kind == kBalloon || (balloons && InsideCave(x, y + 1) && balloonAt[c + kCaveColumns])) add(x, y - 1);
-      }
-    }
+    for (size_t i = 0; i < n; ++i) changed = spread(i, false, reach[i]) || changed;
   }
   // The cells whose sand or emptiness the rules look at while object i is at c.
-  // Whether something round may be under (x, y) for any thing at all.
-  auto roundBelowAny = [&](int x, int y) {
-    return !InsideCave(x, y + 1) || InRoundSet(cave_.GetCell(x, y + 1)) || fallers[x + kCaveColumns * (y + 1)] > 0;
-  };
   auto markAround = [&](size_t i, int c, bool anyThing, auto&& put) {
     int x = c % kCaveColumns, y = c / kCaveColumns;
     const uint16_t kind = kindAt(i);
@@ -280,7 +286,7 @@ void TSearchCave::FindRelevantCells() {
       mark(x - 1, y);
       mark(x + 1, y);
     }
-    if (InFallSet(kind) && (anyThing ? roundBelowAny(x, y) : roundBelow(i, x, y))) {
+    if (InFallSet(kind) && rounds(i, x, y, anyThing)) {
       for (int d : {-1, 1}) {
         mark(x + d, y);
         mark(x + d, y + 1);
@@ -291,30 +297,13 @@ void TSearchCave::FindRelevantCells() {
   // the same rules: the cells that matter while such a thing is there.
   for (auto& masks : masks_) masks.clear();
   for (size_t i = 0; i < n; ++i) {
-    const uint16_t kind = kindAt(i);
-    auto& masks = masks_[KindSlot(kind)];
+    auto& masks = masks_[KindSlot(kindAt(i))];
     if (masks.empty()) masks.assign(kCellCount, TCellMask{});
     for (int start = 0; start < kCellCount; ++start) {
       if (!reach[i][start] || masks[start] != TCellMask{}) continue;
       std::vector<bool> from(kCellCount, false);
       from[start] = true;
-      std::vector<int> queue{start};
-      while (!queue.empty()) {
-        int c = queue.back();
-        queue.pop_back();
-        int x = c % kCaveColumns, y = c / kCaveColumns;
-        auto add = [&](int ax, int ay) {
-          if (solid(ax, ay) || from[ax + kCaveColumns * ay]) return;
-          from[ax + kCaveColumns * ay] = true;
-          queue.push_back(ax + kCaveColumns * ay);
-        };
-        add(x, y + 1);
-        if (kind != kDiamond || roundBelowAny(x, y)) {
-          if (!solid(x - 1, y + 1) || kind != kDiamond) add(x - 1, y);
-          if (!solid(x + 1, y + 1) || kind != kDiamond) add(x + 1, y);
-        }
-        if (kind == kBalloon || (balloons && InsideCave(x, y + 1) && balloonAt[c + kCaveColumns])) add(x, y - 1);
-      }
+      spread(i, true, from);
       TCellMask& mask = masks[start];
       for (int c = 0; c < kCellCount; ++c) {
         if (from[c]) markAround(i, c, true, [&](int m) { mask[m / 64] |= 1ull << (m % 64); });

@@ -89,18 +89,15 @@ TTickBound::TTickBound(TSearchCave& cave, const uint8_t* roots, size_t count)
   }
 }
 
-// A thing that moves without the player (a bomb pushed, falling, rolling or
-// carried) goes down or sideways, and up only where balloons are. Walls
-// within one cell of where a bomb could be may be blown away.
-void TTickBound::FindBlastZone() {
-  blast_.assign(kCells, false);
+// Every cell a thing starting at the given cells could be moved to, one step
+// at a time down, sideways, and up where balloons are, never into a blocked
+// cell.
+std::vector<bool> TTickBound::Carried(const std::vector<int>& from, const std::function<bool(int)>& blocked) const {
   std::vector<bool> reach(kCells, false);
   std::vector<int> queue;
-  for (int i = 0; i < kCells; ++i) {
-    if (startCode_[i] == kBomb) {
-      reach[i] = true;
-      queue.push_back(i);
-    }
+  for (int c : from) {
+    reach[c] = true;
+    queue.push_back(c);
   }
   while (!queue.empty()) {
     int c = queue.back();
@@ -111,11 +108,24 @@ void TTickBound::FindBlastZone() {
       int nx = x + dx[d], ny = y + dy[d];
       if (!InsideCave(nx, ny)) continue;
       int n = CellAt(nx, ny);
-      if (reach[n] || startCode_[n] == kHardWall) continue;
+      if (reach[n] || blocked(n)) continue;
       reach[n] = true;
       queue.push_back(n);
     }
   }
+  return reach;
+}
+
+// A thing that moves without the player (a bomb pushed, falling, rolling or
+// carried) goes down or sideways, and up only where balloons are. Walls
+// within one cell of where a bomb could be may be blown away.
+void TTickBound::FindBlastZone() {
+  blast_.assign(kCells, false);
+  std::vector<int> bombs;
+  for (int i = 0; i < kCells; ++i) {
+    if (startCode_[i] == kBomb) bombs.push_back(i);
+  }
+  const std::vector<bool> reach = Carried(bombs, [&](int c) { return startCode_[c] == kHardWall; });
   for (int c = 0; c < kCells; ++c) {
     if (!reach[c]) continue;
     int x = Column(c), y = Row(c);
@@ -195,23 +205,10 @@ uint32_t TTickBound::SetOf(const TCellSet& cells) {
 const std::vector<int>& TTickBound::ReachOf(int cell) {
   auto found = reach_.find(cell);
   if (found != reach_.end()) return found->second;
-  std::vector<bool> seen(kCells, false);
-  std::vector<int> cells{cell}, queue{cell};
-  seen[cell] = true;
-  while (!queue.empty()) {
-    int c = queue.back();
-    queue.pop_back();
-    int x = Column(c), y = Row(c);
-    const int dx[] = {0, -1, 1, 0}, dy[] = {1, 0, 0, -1};
-    for (int d = 0; d < (balloons_ ? 4 : 3); ++d) {
-      int nx = x + dx[d], ny = y + dy[d];
-      if (!InsideCave(nx, ny)) continue;
-      int n = CellAt(nx, ny);
-      if (seen[n] || permanent_[n]) continue;
-      seen[n] = true;
-      cells.push_back(n);
-      queue.push_back(n);
-    }
+  const std::vector<bool> seen = Carried({cell}, [&](int c) { return permanent_[c]; });
+  std::vector<int> cells;
+  for (int c = 0; c < kCells; ++c) {
+    if (seen[c]) cells.push_back(c);
   }
   return reach_.emplace(cell, std::move(cells)).first->second;
 }

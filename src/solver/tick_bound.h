@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -48,6 +49,7 @@ private:
 
   uint16_t CodeAt(const uint8_t* state, int cell) const { return cave_.Code(state[TSearchCave::kCells + cell]); }
   bool Step(int from, int to) const;
+  std::vector<bool> Carried(const std::vector<int>& from, const std::function<bool(int)>& blocked) const;
   void FindBlastZone();
   uint32_t SetOf(const TCellSet& cells);
   uint32_t DiamondSet(const uint8_t* state, int cell);
