@@ -61,6 +61,14 @@ void TMADWrite::AddBytes(std::span<const uint8_t> bytes, const std::string& name
   // The count is 16 bits wide; members beyond it are dropped like any other
   // addition past a fixed capacity.
   if (count_ == 0xFFFF) return;
+  // Packed first: a member the codec cannot take fails the archive instead
+  // of going in empty.
+  std::vector<uint8_t> packed;
+  if (!ZRCompress(bytes, packed)) {
+    LogError("Could not pack '" + name + "' (" + std::to_string(bytes.size()) + " bytes)", kAddTag);
+    ok_ = false;
+    return;
+  }
   std::string upper = UpperCase(name);
   if (Verbose) LogStatus("Adding stream as '" + upper + "'", kAddTag);
   upper = upper.substr(0, kMadNameMax);
@@ -73,8 +81,6 @@ void TMADWrite::AddBytes(std::span<const uint8_t> bytes, const std::string& name
   PutU32(list_, start);
   if (Verbose) LogStatus("File start: " + std::to_string(start), kAddTag);
 
-  std::vector<uint8_t> packed;
-  ZRCompress(bytes, packed);
   if (file_ && file_->Write(packed.data(), static_cast<int64_t>(packed.size())) !=
                    static_cast<int64_t>(packed.size()))
     ok_ = false;

@@ -162,6 +162,22 @@ TEST_F(MadTest, AddStreamKeepsPositionAndMembersReadBack) {
   EXPECT_EQ(ReadBytes(Path("t.bin")), text);
 }
 
+// A member too large for the codec to pack is not written as an empty one:
+// the archive reports the failure, and what was added before still reads.
+TEST_F(MadTest, MemberTooLargeToPackFailsTheArchive) {
+  const std::string path = Path("large.mad");
+  {
+    TMADWrite writer(path);
+    writer.AddBytes(sample::Text(100, 3), "small");
+    writer.AddBytes(Bytes(kMaxCompressInput + 1, 'a'), "huge");
+    EXPECT_EQ(writer.Count(), 1);
+    EXPECT_FALSE(writer.Done());
+  }
+  TMad mad(path);
+  EXPECT_EQ(mad.OpenPointer("small"), sample::Text(100, 3));
+  EXPECT_LT(mad.Find("huge"), 0);
+}
+
 // A plain list: stored and packed members, a lower-case and a duplicate name,
 // an unknown marker, and entries running past the file's end.
 TEST_F(MadTest, HandBuiltPlainListArchive) {
