@@ -3,11 +3,16 @@
 // that runs to the end of the line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace quarry {
+
+// Solution files larger than this are refused unread: a million ticks is
+// more than any map needs.
+constexpr size_t kMaxSolutionSize = size_t{1} << 20;
 
 struct TSolution {
   std::string Moves;  // one of "UDLR." per tick, tick 1 first

@@ -1,9 +1,7 @@
 #include "solver/solver_input.h"
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "archive/mad.h"
@@ -12,6 +10,7 @@
 #include "graphics/variant_table.h"
 #include "maps/map_source.h"
 #include "maps/xmap.h"
+#include "output_file.h"
 
 namespace quarry {
 
@@ -30,14 +29,8 @@ TImageTable LoadSolverImages(const std::string& dataDir, std::string& note) {
 }
 
 bool LoadMapFile(const std::string& path, TMaps& maps, std::string& solution, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + path;
-    return false;
-  }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  const std::string text = buffer.str();
+  std::string text;
+  if (!ReadInputFile(path, kMaxMapSourceSize, text, error)) return false;
   auto map = std::make_unique<TXMap>();
   if (text.compare(0, 3, "MAP") == 0) {
     TMemoryStream stream(text.data(), text.size());

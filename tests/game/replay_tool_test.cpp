@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "archive/mad_write.h"
 #include "maps/map_source.h"
@@ -105,6 +106,24 @@ TEST_F(ReplayTool, BadInputIsRefusedWithExitCodeTwo) {
   for (const char* args :
        {"tiny.map bad.txt", "missing.map", "junk.map bad.txt", "short.map", "--seed x tiny.map", "--bogus tiny.map"}) {
     EXPECT_EQ(Run(args).code, 2) << args;
+  }
+}
+
+// A huge map or solution file is refused by its size, unread: sparse files
+// of 3 GB would otherwise be read whole into memory.
+TEST_F(ReplayTool, HugeInputFilesAreRefusedUnread) {
+  Write("tiny.map", Source());
+  Write("huge.txt", "");
+  Write("huge.map", "");
+  std::filesystem::resize_file(dir / "huge.txt", 3ull << 30);
+  std::filesystem::resize_file(dir / "huge.map", 3ull << 30);
+  for (const auto& [args, message] :
+       {std::pair{"tiny.map huge.txt", "huge.txt: 3221225472 bytes, more than 1048576"},
+        {"huge.map", "huge.map: 3221225472 bytes, more than 1048576"},
+        {"--to-script huge.txt", "huge.txt: 3221225472 bytes, more than 1048576"}}) {
+    Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.code, 2) << args;
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << args << ": " << outcome.err;
   }
 }
 

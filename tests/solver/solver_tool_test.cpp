@@ -127,8 +127,10 @@ TEST_F(SolveTool, ExitCodes) {
   Outcome memory = Solve("--memory-limit 1 " + open);
   EXPECT_EQ(memory.code, 3);
   EXPECT_NE(memory.err.find("stopped by the memory limit"), std::string::npos) << memory.err;
+  WriteFileBytes(dir / "huge.map", "");
+  std::filesystem::resize_file(dir / "huge.map", 3ull << 30);  // sparse: refused by its size, unread
   for (const char* bad : {"", "--frobnicate field.map", "missing.map", "--seed 1 --all-seeds field.map",
-                          "--time-limit soon field.map", "nopack.qs 1"}) {
+                          "--time-limit soon field.map", "nopack.qs 1", "huge.map"}) {
     EXPECT_EQ(Solve(bad).code, 2) << bad;
   }
 }

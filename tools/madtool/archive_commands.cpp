@@ -20,7 +20,8 @@ using quarry::TMad;
 // Opens an archive after checking that it is a readable MAD file at all;
 // the library itself reads only the flags and HeadStart.
 std::unique_ptr<TMad> OpenArchive(const std::string& path) {
-  const std::vector<uint8_t> image = ReadWholeFile(path);
+  // Member offsets are 32 bits wide.
+  const std::vector<uint8_t> image = ReadWholeFile(path, UINT32_MAX, "larger than any MAD archive");
   static const uint8_t signature[9] = {'Z', 'E', 'P', 'H', 'Y', 'R', 'A', 0xFA, 0xFE};
   if (image.size() < quarry::kMadHeaderSize ||
       !std::equal(std::begin(signature), std::end(signature), image.begin()))

@@ -27,7 +27,8 @@ int RunCompress(const ToolArgs& args) {
 }
 
 int RunDecompress(const ToolArgs& args) {
-  const std::vector<uint8_t> in = ReadWholeFile(args.files[0]);
+  const std::vector<uint8_t> in =
+      ReadWholeFile(args.files[0], quarry::kMaxDecodedSize, "larger than any ZRCOMP stream");
   std::vector<uint8_t> out;
   bool intact = false;
   quarry::ZRUnCompress(in, out, quarry::kMaxDecodedSize, &intact);

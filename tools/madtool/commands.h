@@ -55,8 +55,7 @@ const std::vector<CommandInfo>& Commands();
 // File helpers shared by the commands.
 // The whole file; one larger than maxSize is refused unread, with limitText
 // saying what the limit is.
-std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxSize = UINT64_MAX,
-                                   const std::string& limitText = "");
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxSize, const std::string& limitText);
 // Writes to a temporary file created exclusively beside path, then renames it
 // over path, so a failed or interrupted run never leaves a partly written
 // file and a link planted in advance is never followed.

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "core/stream.h"
 #include "maps/map_pack.h"
+#include "maps/map_source.h"
 #include "maps/xmap.h"
 
 namespace madtool {
@@ -55,7 +56,7 @@ std::string MapJson(const quarry::TXMap& map) {
 
 int RunMap(const ToolArgs& args) {
   if (args.files.size() == 1) {
-    std::vector<uint8_t> bytes = ReadWholeFile(args.files[0]);
+    std::vector<uint8_t> bytes = ReadWholeFile(args.files[0], quarry::kMaxMapSourceSize, "larger than any map");
     quarry::TMemoryStream stream(bytes.data(), bytes.size());
     quarry::TXMap map;
     map.Load(stream);

@@ -1,7 +1,3 @@
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 #include "commands.h"
 #include "output_file.h"
 
@@ -13,11 +9,9 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxSize, co
   // Checked before reading, so a huge input costs no memory.
   if (static_cast<uint64_t>(size) > maxSize)
     throw ToolError(kDamaged, path + ": " + std::to_string(size) + " bytes; " + limitText);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ToolError(kDamaged, path + ": cannot open (" + std::strerror(errno) + ")");
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw ToolError(kDamaged, path + ": read error");
-  return bytes;
+  std::string bytes, error;
+  if (!quarry::ReadInputFile(path, maxSize, bytes, error)) throw ToolError(kDamaged, error);
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -51,14 +51,6 @@ const char* const kUsage =
     "SOLUTION the text map's own solution: lines are played. A pack needs a SOLUTION\n"
     "except for --png.\n";
 
-bool ReadFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return true;
-}
 
 bool ParseNumber(const char* text, uint32_t& value) {
   char* end = nullptr;
@@ -85,15 +77,9 @@ TImageTable LoadImages(const std::string& dataDir) {
 
 // MAPFILE: an XMAP file ("MAP" and a form byte) or a text map source.
 bool LoadMapFile(const std::string& path, TMaps& maps, std::string& embeddedSolution) {
-  const int64_t size = RegularFileSize(path);
-  if (size > static_cast<int64_t>(kMaxMapSourceSize)) {
-    std::cerr << "quarry-replay: " << path << ": " << size << " bytes, larger than any map (at most "
-              << kMaxMapSourceSize << ")\n";
-    return false;
-  }
-  std::string text;
-  if (size < 0 || !ReadFile(path, text)) {
-    std::cerr << "quarry-replay: cannot read " << path << "\n";
+  std::string text, error;
+  if (!ReadInputFile(path, kMaxMapSourceSize, text, error)) {
+    std::cerr << "quarry-replay: " << error << " (a map is at most " << kMaxMapSourceSize << " bytes)\n";
     return false;
   }
   auto map = std::make_unique<TXMap>();
@@ -249,8 +235,9 @@ int Run(int argc, char** argv) {
     std::cerr << "quarry-replay: --png draws the map's start and takes no SOLUTION\n";
     return kExitUsage;
   }
-  if (positional.size() > solutionAt && !ReadFile(positional[solutionAt], solutionText)) {
-    std::cerr << "quarry-replay: cannot read " << positional[solutionAt] << "\n";
+  std::string error;
+  if (positional.size() > solutionAt && !ReadInputFile(positional[solutionAt], kMaxSolutionSize, solutionText, error)) {
+    std::cerr << "quarry-replay: " << error << "\n";
     return kExitUsage;
   }
 

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -95,6 +97,25 @@ int64_t RegularFileSize(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   return static_cast<int64_t>(info.st_size);
+}
+
+bool ReadInputFile(const std::string& path, uint64_t maxBytes, std::string& bytes, std::string& error) {
+  const int64_t size = RegularFileSize(path);
+  if (size < 0) {
+    error = path + ": no such file";
+    return false;
+  }
+  if (static_cast<uint64_t>(size) > maxBytes) {
+    error = path + ": " + std::to_string(size) + " bytes, more than " + std::to_string(maxBytes);
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) {
+    error = path + ": cannot read";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace quarry

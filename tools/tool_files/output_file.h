@@ -37,4 +37,9 @@ private:
 // The size of path when it is a regular file; -1 otherwise (missing, a folder).
 int64_t RegularFileSize(const std::string& path);
 
+// Reads an input the user named, whole, when it is a regular file of at most
+// maxBytes: the size is checked before reading, so a huge file costs no
+// memory. False with error set ("PATH: ...") otherwise.
+bool ReadInputFile(const std::string& path, uint64_t maxBytes, std::string& bytes, std::string& error);
+
 }  // namespace quarry
