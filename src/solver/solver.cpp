@@ -170,9 +170,11 @@ TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const T
     result.Status = SolveStatus::Unsolvable;
     return result;
   }
-  seen.Visit(Fingerprint(root.data(), size), 0);
-  nodes.Push(0, 0);
+  // The encoded form stands for the whole tuple (it is a function of it and
+  // the start) and is a tenth of its size: that is what is hashed.
   encode(root);
+  seen.Visit(Fingerprint(encoded.data(), encoded.size()), 0);
+  nodes.Push(0, 0);
   open.Push(rootBound, 0, 0, encoded);
 
   // Best first: lowest ticks-so-far plus bound. The bound never
@@ -181,9 +183,9 @@ TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const T
   uint32_t f = 0, g = 0, tag = 0, shown = 0;
   while (open.Pop(f, g, tag, record)) {
     if (tag & kGoal) return solved(tag & ~kGoal, g);
-    decode(record.data(), state);
     // A state met again in fewer ticks was queued again: this copy is spent.
-    if (seen.TicksOf(Fingerprint(state.data(), size)) < g) continue;
+    if (seen.TicksOf(Fingerprint(record.data(), record.size())) < g) continue;
+    decode(record.data(), state);
     const uint32_t node = tag;
     size_t active = 0;
     while (cave.Completed(state.data() + active * sub)) ++active;
@@ -231,9 +233,9 @@ TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const T
         open.Push(childF, ticks, id | kGoal, encoded);
         continue;
       }
-      if (!seen.Visit(Fingerprint(child.data(), size), static_cast<uint16_t>(ticks))) continue;
-      const uint32_t id = nodes.Push(node, move);
       encode(child);
+      if (!seen.Visit(Fingerprint(encoded.data(), encoded.size()), static_cast<uint16_t>(ticks))) continue;
+      const uint32_t id = nodes.Push(node, move);
       children.push_back({childF, id, encoded});
     }
     // Last in, first out: the wait goes in last so that it is tried first.
