@@ -3,6 +3,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace quarry {
 
 namespace {
@@ -27,9 +31,16 @@ uint32_t GetTicks() {
 void Delay(uint32_t milliseconds) {
   if (g_virtual) {
     g_virtualNow += milliseconds;
+#ifdef __EMSCRIPTEN__
+    emscripten_sleep(0);  // the page still gets its turn at every frame
+#endif
     return;
   }
+#ifdef __EMSCRIPTEN__
+  emscripten_sleep(milliseconds);  // a blocking sleep would freeze the page
+#else
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
 }
 
 }  // namespace quarry

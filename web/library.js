@@ -1,0 +1,129 @@
+// The game's calls into the page (src/core/browser.cpp). The page's own state
+// (canvas, key queue, audio context) is Module.web, set up by quarry-web.js.
+mergeInto(LibraryManager.library, {
+  // The working folder is kept in IndexedDB. The shipped data is preloaded
+  // at /shipped and copied in after the load, so that mounting the storage
+  // does not hide it; only the player's own files are ever written back.
+  quarry_web_storage_start__deps: ['$FS', '$IDBFS', '$Asyncify'],
+  quarry_web_storage_start: function() {
+    return Asyncify.handleSleep(function(wakeUp) {
+      var dir = '/quarry';
+      var shipped = FS.readdir('/shipped').filter(function(n) { return n !== '.' && n !== '..'; });
+      var own = function(path) {
+        var name = path.substring(path.lastIndexOf('/') + 1);
+        if (/^players\.dat(\.bak)?$/.test(name)) return true;
+        return /\.qs$/i.test(name) && shipped.indexOf(name) < 0;
+      };
+      FS.mkdir(dir);
+      FS.mount(IDBFS, {}, dir);
+      var localSet = IDBFS.getLocalSet;
+      IDBFS.getLocalSet = function(mount, callback) {
+        localSet(mount, function(err, set) {
+          if (set) {
+            Object.keys(set.entries).forEach(function(path) {
+              if (!own(path)) delete set.entries[path];
+            });
+          }
+          callback(err, set);
+        });
+      };
+      FS.syncfs(true, function(err) {
+        if (err) console.warn('quarry: saved progress could not be loaded: ' + err);
+        shipped.forEach(function(name) {
+          FS.writeFile(dir + '/' + name, FS.readFile('/shipped/' + name));
+          FS.unlink('/shipped/' + name);
+        });
+        FS.chdir(dir);
+        wakeUp();
+      });
+    });
+  },
+
+  quarry_web_storage_save__deps: ['$FS'],
+  quarry_web_storage_save: function() {
+    var web = Module.web;
+    web.saving = (web.saving || 0) + 1;
+    FS.syncfs(false, function(err) {
+      web.saving--;
+      if (err) console.warn('quarry: progress could not be stored: ' + err);
+      else web.saves = (web.saves || 0) + 1;
+    });
+  },
+
+  quarry_web_download__deps: ['$FS'],
+  quarry_web_download: function(pathPtr) {
+    var path = UTF8ToString(pathPtr);
+    var data = FS.readFile(path);
+    Module.web.download(path.substring(path.lastIndexOf('/') + 1), data);
+  },
+
+  quarry_web_present: function(pixels, width, height, pitch) {
+    var web = Module.web;
+    if (!web.image || web.image.width !== width || web.image.height !== height) {
+      web.canvas.width = width;
+      web.canvas.height = height;
+      web.image = web.context.createImageData(width, height);
+      web.image32 = new Uint32Array(web.image.data.buffer);
+    }
+    var out = web.image32;
+    var rowWords = pitch >> 2;
+    for (var y = 0; y < height; y++) {
+      var from = (pixels >> 2) + y * rowWords;
+      var to = y * width;
+      for (var x = 0; x < width; x++) {
+        var p = HEAPU32[from + x];
+        // 0x00RRGGBB in memory as B, G, R; the canvas wants R, G, B, A.
+        out[to + x] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+      }
+    }
+    web.context.putImageData(web.image, 0, 0);
+    web.frames++;
+    if (web.onFrame) web.onFrame(web.frames);
+  },
+
+  quarry_web_next_key: function(downPtr, symPtr, modPtr) {
+    var key = Module.web.keys.shift();
+    if (!key) return 0;
+    HEAP32[downPtr >> 2] = key.down ? 1 : 0;
+    HEAP32[symPtr >> 2] = key.sym;
+    HEAP32[modPtr >> 2] = key.mod;
+    return 1;
+  },
+
+  // The mixer fills 16-bit stereo buffers at its own rate; the audio
+  // context runs at that rate too, so no resampling is needed here.
+  quarry_web_audio_open: function(rate) {
+    var web = Module.web;
+    var context = web.audioContext(rate);
+    if (!context) return 0;
+    var frames = 2048;
+    var node = context.createScriptProcessor(frames, 0, 2);
+    node.onaudioprocess = function(event) {
+      var left = event.outputBuffer.getChannelData(0);
+      var right = event.outputBuffer.getChannelData(1);
+      var ptr = Module._quarry_fill_audio(frames) >> 1;
+      var peak = 0;
+      for (var i = 0; i < frames; i++) {
+        var l = HEAP16[ptr + 2 * i], r = HEAP16[ptr + 2 * i + 1];
+        left[i] = l / 32768;
+        right[i] = r / 32768;
+        var a = l < 0 ? -l : l;
+        if (a > peak) peak = a;
+      }
+      web.audioBuffers++;
+      if (peak > 0) web.audioSounding++;
+    };
+    node.connect(context.destination);
+    web.audioNode = node;
+    return 1;
+  },
+
+  quarry_web_audio_close: function() {
+    var web = Module.web;
+    if (web.audioNode) {
+      web.audioNode.disconnect();
+      web.audioNode.onaudioprocess = null;
+      web.audioNode = null;
+    }
+  },
+});
