@@ -83,7 +83,10 @@ mergeInto(LibraryManager.library, {
 
   quarry_web_next_key: function(downPtr, symPtr, modPtr) {
     var key = Module.web.keys.shift();
-    if (!key) return 0;
+    if (!key) {
+      Module.web.pumps++;  // the queue is drained once per pump of the game's events
+      return 0;
+    }
     HEAP32[downPtr >> 2] = key.down ? 1 : 0;
     HEAP32[symPtr >> 2] = key.sym;
     HEAP32[modPtr >> 2] = key.mod;

@@ -27,6 +27,7 @@
     context: canvas.getContext('2d'),
     keys: [],
     frames: 0,
+    pumps: 0,
     firstFrameAt: 0,
     audioBuffers: 0,
     audioSounding: 0,

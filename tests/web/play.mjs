@@ -1,0 +1,282 @@
+// Plays the web build in headless Chromium, end to end:
+//   node tests/web/play.mjs SITE_DIR [--screenshot FILE]
+// intro -> player menu -> a new player -> first.qs -> map 1 played from its
+// recorded solution -> completed; a reload keeps the player and the
+// completion. Checks canvas pixels, the Web Audio output and the console, and
+// prints the page's figures (load to first frame, frame interval, busy share).
+// Every wait is bounded by a condition and the total time limit.
+import http from 'node:http';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+const TOTAL_LIMIT_MS = 110000;
+const site = path.resolve(process.argv[2] || 'build-web/site');
+const shotAt = process.argv.indexOf('--screenshot') > 0 ? process.argv[process.argv.indexOf('--screenshot') + 1] : null;
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '../..');
+const deadline = Date.now() + TOTAL_LIMIT_MS;
+const left = () => Math.max(1, deadline - Date.now());
+
+function fail(message) {
+  console.error('web test FAILED: ' + message);
+  process.exitCode = 1;
+  throw new Error(message);
+}
+function check(condition, message) {
+  if (!condition) fail(message);
+  console.log('ok - ' + message);
+}
+
+// The recorded solution of the first pack's first map.
+const mapSource = fs.readFileSync(path.join(root, 'data/levels/first/01-first-steps.map'), 'utf8');
+const moves = mapSource.split('\n').filter(l => l.startsWith('solution:')).map(l => l.slice(9)).join('').replace(/[^UDLR]/g, '');
+check(moves.length > 10, `map 1 has a recorded solution (${moves.length} moves)`);
+
+// --- a static server on 127.0.0.1 ------------------------------------------
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
+const server = http.createServer((req, res) => {
+  const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/^\/+/, '') || 'index.html';
+  const file = path.join(site, path.normalize(name));
+  if (!file.startsWith(site) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+    res.writeHead(404);
+    res.end();
+    return;
+  }
+  res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+const url = `http://127.0.0.1:${server.address().port}/index.html`;
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quarry-web-'));
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  userDataDir: profile,
+  protocolTimeout: TOTAL_LIMIT_MS,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required'],
+});
+const problems = [];
+let page;
+
+async function openPage() {
+  page = await browser.newPage();
+  await page.setViewport({ width: 1400, height: 1100 });
+  page.on('console', m => { if (m.type() === 'error') problems.push('console: ' + m.text()); });
+  page.on('pageerror', e => problems.push('page error: ' + e.message));
+  page.on('requestfailed', r => problems.push('request failed: ' + r.url()));
+  await page.goto(url, { timeout: left() });
+  await page.waitForFunction(() => !document.getElementById('start').disabled, { timeout: left() });
+  await page.click('#start');
+  await page.waitForFunction(() => Module.web.frames > 0, { timeout: left() });
+}
+
+const game = () => page.evaluate(() => ({ frames: Module.web.frames, pumps: Module.web.pumps }));
+async function waitPumps(n) {
+  const p = (await game()).pumps;
+  await page.waitForFunction((p, n) => Module.web.pumps >= p + n, { timeout: left() }, p, n);
+}
+// The game reads its key table once per frame: a key is held over three of
+// them, then let go and the release seen.
+async function hold(key) {
+  await page.keyboard.down(key);
+  await waitPumps(3);
+  await page.keyboard.up(key);
+  await waitPumps(2);
+}
+// [r, g, b] of the last frame shown, at 640 x 480 coordinates.
+const pixel = (x, y) => page.evaluate((x, y) => {
+  const d = Module.web.context.getImageData(x, y, 1, 1).data;
+  return [d[0], d[1], d[2]];
+}, x, y);
+const near = (a, b, tolerance = 8) => a.every((v, i) => Math.abs(v - b[i]) <= tolerance);
+async function waitScreen(name, test) {
+  await page.waitForFunction(test, { timeout: left(), polling: 'raf' });
+  console.log('ok - ' + name);
+}
+
+// Screens, told apart by pixels at chosen points.
+const LIST_BACK = [0x10, 0x18, 0x28];  // list box background
+// The list boxes: the players' from x 60, the packs' from 120, the maps' from 80.
+const onPlayerMenu = () => {
+  const d = Module.web.context.getImageData(70, 300, 1, 1).data;
+  return Math.abs(d[0] - 0x10) < 8 && Math.abs(d[1] - 0x18) < 8 && Math.abs(d[2] - 0x28) < 8;
+};
+const onNameBox = () => {
+  const d = Module.web.context.getImageData(100, 255, 1, 1).data;
+  return Math.abs(d[0] - 0x20) < 8 && Math.abs(d[1] - 0x28) < 8 && Math.abs(d[2] - 0x38) < 8;
+};
+const onMapMenu = () => {
+  const d = Module.web.context.getImageData(100, 300, 1, 1).data, e = Module.web.context.getImageData(70, 300, 1, 1).data;
+  return Math.abs(d[0] - 0x10) < 8 && Math.abs(d[1] - 0x18) < 8 && Math.abs(d[2] - 0x28) < 8 && e[0] + e[1] + e[2] === 0;
+};
+// The colour of map 1's title in the map menu: yellow open, green completed.
+const firstMapColour = () => page.evaluate(() => {
+  const d = Module.web.context.getImageData(250, 176, 140, 16).data;
+  let green = 0, yellow = 0;
+  for (let i = 0; i < d.length; i += 4) {
+    if (d[i + 1] > 150 && d[i] < 120) green++;
+    if (d[i] > 200 && d[i + 1] > 200 && d[i + 2] < 120) yellow++;
+  }
+  return green > yellow ? 'green' : yellow > green ? 'yellow' : 'none';
+});
+
+// The intro: Space (held) shortens each picture's wait, which shows no new
+// frames; the fades are let run, so Space never reaches the menu.
+async function skipIntro() {
+  while (!(await page.evaluate(onPlayerMenu))) {
+    const before = await game();
+    await waitPumps(5);
+    const after = await game();
+    if (after.frames === before.frames && !(await page.evaluate(onPlayerMenu))) await hold('Space');
+  }
+  console.log('ok - the intro reaches the player menu');
+}
+
+try {
+  // --- first visit ---------------------------------------------------------
+  await openPage();
+  const firstFrame = await page.evaluate(() => Module.web.firstFrameAt);
+  check(firstFrame > 0, `first intro frame ${Math.round(firstFrame)} ms after the page started loading`);
+  await skipIntro();
+  check(near(await pixel(320, 300), LIST_BACK), 'player menu: the list box is drawn');
+
+  await hold('Enter');  // "-- New player --", the only entry
+  await waitScreen('the name box is shown', onNameBox);
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('KeyA');
+  await page.keyboard.up('Shift');
+  await page.keyboard.type('nn');
+  await page.keyboard.press('Enter');  // the name box reads typed characters
+  await waitScreen('back in the player menu', onPlayerMenu);
+  await hold('Enter');  // Ann
+  await page.waitForFunction(() => Module.FS.analyzePath('/quarry/players.dat').exists, { timeout: left() });
+  check(true, 'players.dat written for the new player');
+  await waitPumps(10);
+  await hold('ArrowDown');  // expert.qs, first.qs, quarry.qs
+  await hold('Enter');
+  await waitScreen('the map menu is shown', onMapMenu);
+  check(await firstMapColour() === 'yellow', 'map 1 is open (yellow)');
+
+  // Map 1 from its solution. The page plays it frame by frame: a key goes
+  // down in the middle of the frames before the tick that reads it and stays
+  // down while the next move is the same. The first move's tick is found by
+  // watching the player leave his first cell.
+  const metricsBefore = await page.metrics();
+  await page.evaluate(moves => {
+    const web = Module.web, canvas = web.canvas;
+    const codes = { U: 'ArrowUp', D: 'ArrowDown', L: 'ArrowLeft', R: 'ArrowRight' };
+    const send = (type, code) => canvas.dispatchEvent(new KeyboardEvent(type, { code: code, key: code, bubbles: true }));
+    const play = web.play = { stage: 'wait', firstTick: 0, next: 1, times: [], done: false };
+    const at = (x, y) => web.image32[y * 640 + x] & 0xFFFFFF;
+    const previous = web.onFrame;
+    web.onFrame = n => {
+      previous(n);
+      play.times.push(performance.now());
+      if (play.stage === 'wait') {
+        // The cave's brick wall on the left: the map is shown; hold the first move.
+        const wall = web.image32[100 * 640 + 8];
+        if ((wall & 0xFF) > 100 && (wall & 0xFF) > ((wall >> 16) & 0xFF)) {
+          play.stage = 'first';
+          send('keydown', codes[moves[0]]);
+        }
+      } else if (play.stage === 'first') {
+        if (at(48, 96) === 0) {  // the start cell is dug out: tick 1 was this frame
+          play.firstTick = n;
+          play.stage = 'moves';
+        }
+      } else if (play.stage === 'moves' && n === play.firstTick + 7 * (play.next - 1) + 3) {
+        const was = codes[moves[play.next - 1]], now = codes[moves[play.next]];
+        if (now !== was) {
+          send('keyup', was);
+          if (now) send('keydown', now);
+        }
+        if (!now) { play.stage = 'over'; play.done = true; }
+        play.next++;
+      }
+    };
+  }, moves);
+  const savesBefore = await page.evaluate(() => Module.web.saves);
+  await hold('Enter');  // First Steps
+  await page.waitForFunction(() => Module.web.play.done, { timeout: left() });
+  check(true, `map 1 played: ${moves.length} moves from frame ${await page.evaluate(() => Module.web.play.firstTick)}`);
+  const playFigures = await page.evaluate(() => {
+    const t = Module.web.play.times.slice(10);
+    const d = t.slice(1).map((v, i) => v - t[i]).sort((a, b) => a - b);
+    return { median: d[Math.floor(d.length / 2)], mean: (t[t.length - 1] - t[0]) / (t.length - 1), frames: t.length,
+             p95: d[Math.floor(d.length * 0.95)], seconds: (t[t.length - 1] - t[0]) / 1000 };
+  });
+  const metricsAfter = await page.metrics();
+  const busy = (metricsAfter.TaskDuration - metricsBefore.TaskDuration) / (metricsAfter.Timestamp - metricsBefore.Timestamp);
+  const sound = await page.evaluate(() => ({ state: Module.web.audio.state, buffers: Module.web.audioBuffers, sounding: Module.web.audioSounding }));
+  check(sound.state === 'running', 'the Web Audio output is running');
+  check(sound.sounding > 10 && sound.sounding > sound.buffers / 4, `the Web Audio output is not silent (${sound.sounding} of ${sound.buffers} buffers)`);
+
+  // "Map Completed!" in the middle of the screen: yellow-ish text pixels.
+  await page.waitForFunction(() => {
+    const d = Module.web.context.getImageData(200, 220, 240, 30).data;
+    let lit = 0;
+    for (let i = 0; i < d.length; i += 4) if (d[i] > 180 && d[i + 1] > 120) lit++;
+    return lit > 200;
+  }, { timeout: left(), polling: 'raf' });
+  check(true, '"Map Completed!" is shown');
+  await page.waitForFunction(s => Module.web.saves > s && !Module.web.saving, { timeout: left() }, savesBefore);
+  check(true, 'the completion is stored in the browser');
+  await waitScreen('back in the map menu', onMapMenu);
+  check(await firstMapColour() === 'green', 'map 1 is completed (green)');
+  if (shotAt) {
+    await page.evaluate(() => { document.getElementById('status').textContent = ''; });
+    await page.setViewport({ width: 1000, height: 760 });
+    await page.evaluate(() => window.dispatchEvent(new Event('resize')));
+    await page.screenshot({ path: shotAt });
+    console.log('page screenshot: ' + shotAt);
+  }
+
+  // --- a reload keeps the player and the completion ---------------------------
+  await page.close();
+  await openPage();
+  check(await page.evaluate(() => Module.FS.analyzePath('/quarry/players.dat').exists), 'players.dat is back after the reload');
+  await skipIntro();
+  // Two rows: Ann, then "-- New player --".
+  const rows = await page.evaluate(() => {
+    const d = Module.web.context.getImageData(200, 112, 240, 20).data;
+    let lit = 0;
+    for (let i = 0; i < d.length; i += 4) if (d[i + 2] > 150) lit++;
+    return lit;
+  });
+  check(rows > 50, 'the player menu lists the saved player above "-- New player --"');
+  await hold('Enter');  // Ann
+  await waitPumps(10);
+  if (!(await page.evaluate(onMapMenu))) {  // the level-pack menu, if it is asked again
+    await hold('ArrowDown');
+    await hold('Enter');
+  }
+  await waitScreen('the map menu is shown after the reload', onMapMenu);
+  await hold('ArrowUp');  // the menu opens at the first unfinished map
+  check(await firstMapColour() === 'green', 'map 1 is still completed after the reload');
+
+  check(problems.length === 0, 'no errors on the console' + (problems.length ? ': ' + problems.join('; ') : ''));
+  console.log(`figures: wasm ${fs.statSync(path.join(site, 'quarry.wasm')).size} bytes; first intro frame ${Math.round(firstFrame)} ms ` +
+              `after navigation; during play ${playFigures.frames} frames in ${playFigures.seconds.toFixed(1)} s, ` +
+              `frame interval median ${playFigures.median.toFixed(1)} ms, mean ${playFigures.mean.toFixed(1)} ms, ` +
+              `95th percentile ${playFigures.p95.toFixed(1)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
+  console.log('web test passed');
+} catch (e) {
+  if (!process.exitCode) console.error('web test FAILED: ' + e.message);
+  process.exitCode = 1;
+  if (page) {
+    const log = await page.evaluate(() => {
+      try { return new TextDecoder().decode(Module.FS.readFile('/quarry/quarry.log')).split('\n').slice(-15).join('\n'); } catch (x) { return ''; }
+    }).catch(() => '');
+    console.error('problems: ' + problems.join('; ') + '\nlast lines of quarry.log:\n' + log);
+    await page.screenshot({ path: path.join(os.tmpdir(), 'quarry-web-failure.png') }).catch(() => {});
+  }
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
