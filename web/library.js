@@ -57,28 +57,52 @@ mergeInto(LibraryManager.library, {
     Module.web.download(path.substring(path.lastIndexOf('/') + 1), data);
   },
 
+  // The game flips up to twice per display refresh: each flip only notes
+  // where the screen is, and the page converts it once per refresh. Between
+  // flips the screen surface holds the last flipped frame, since the game
+  // draws elsewhere and flips only while it runs.
   quarry_web_present: function(pixels, width, height, pitch) {
     var web = Module.web;
-    if (!web.image || web.image.width !== width || web.image.height !== height) {
-      web.canvas.width = width;
-      web.canvas.height = height;
-      web.image = web.context.createImageData(width, height);
-      web.image32 = new Uint32Array(web.image.data.buffer);
+    if (!web.draw) {
+      // The last flipped screen onto the canvas (0x00RRGGBB words in memory).
+      web.draw = function() {
+        var screen = web.screen;
+        if (!screen) return;
+        var width = screen.width, height = screen.height;
+        if (!web.image || web.image.width !== width || web.image.height !== height) {
+          web.canvas.width = width;
+          web.canvas.height = height;
+          web.image = web.context.createImageData(width, height);
+          web.image32 = new Uint32Array(web.image.data.buffer);
+        }
+        var memory = HEAPU32, out = web.image32, rowWords = screen.pitch >> 2;
+        for (var y = 0; y < height; y++) {
+          var from = (screen.ptr >> 2) + y * rowWords, to = y * width;
+          for (var x = 0; x < width; x++) {
+            var p = memory[from + x];
+            out[to + x] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+          }
+        }
+        web.context.putImageData(web.image, 0, 0);
+      };
+      // [r, g, b] of the last flipped screen, read from the game's memory.
+      web.pixel = function(x, y) {
+        var screen = web.screen;
+        if (!screen || x < 0 || y < 0 || x >= screen.width || y >= screen.height) return [0, 0, 0];
+        var p = HEAPU32[(screen.ptr + y * screen.pitch + 4 * x) >> 2];
+        return [(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF];
+      };
     }
-    var out = web.image32;
-    var rowWords = pitch >> 2;
-    for (var y = 0; y < height; y++) {
-      var from = (pixels >> 2) + y * rowWords;
-      var to = y * width;
-      for (var x = 0; x < width; x++) {
-        var p = HEAPU32[from + x];
-        // 0x00RRGGBB in memory as B, G, R; the canvas wants R, G, B, A.
-        out[to + x] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
-      }
-    }
-    web.context.putImageData(web.image, 0, 0);
+    web.screen = { ptr: pixels, width: width, height: height, pitch: pitch };
     web.frames++;
     if (web.onFrame) web.onFrame(web.frames);
+    if (!web.drawPending) {
+      web.drawPending = true;
+      requestAnimationFrame(function() {
+        web.drawPending = false;
+        web.draw();
+      });
+    }
   },
 
   quarry_web_next_key: function(downPtr, symPtr, modPtr) {

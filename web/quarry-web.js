@@ -127,6 +127,7 @@
   function run() {
     if (!ready || !clicked) return;
     status.textContent = '';
+    web.startedAt = performance.now();
     canvas.focus();
     Module.callMain(args ? args.split(/\s+/).filter(Boolean) : []);
   }

@@ -89,10 +89,7 @@ async function hold(key) {
   await waitPumps(2);
 }
 // [r, g, b] of the last frame shown, at 640 x 480 coordinates.
-const pixel = (x, y) => page.evaluate((x, y) => {
-  const d = Module.web.context.getImageData(x, y, 1, 1).data;
-  return [d[0], d[1], d[2]];
-}, x, y);
+const pixel = (x, y) => page.evaluate((x, y) => Module.web.pixel(x, y), x, y);
 const near = (a, b, tolerance = 8) => a.every((v, i) => Math.abs(v - b[i]) <= tolerance);
 async function waitScreen(name, test) {
   await page.waitForFunction(test, { timeout: left(), polling: 'raf' });
@@ -103,27 +100,30 @@ async function waitScreen(name, test) {
 const LIST_BACK = [0x10, 0x18, 0x28];  // list box background
 // The list boxes: the players' from x 60, the packs' from 120, the maps' from 80.
 const onPlayerMenu = () => {
-  const d = Module.web.context.getImageData(70, 300, 1, 1).data;
+  const d = Module.web.pixel(70, 300);
   return Math.abs(d[0] - 0x10) < 8 && Math.abs(d[1] - 0x18) < 8 && Math.abs(d[2] - 0x28) < 8;
 };
 const onNameBox = () => {
-  const d = Module.web.context.getImageData(100, 255, 1, 1).data;
+  const d = Module.web.pixel(100, 255);
   return Math.abs(d[0] - 0x20) < 8 && Math.abs(d[1] - 0x28) < 8 && Math.abs(d[2] - 0x38) < 8;
 };
 const onMapMenu = () => {
-  const d = Module.web.context.getImageData(100, 300, 1, 1).data, e = Module.web.context.getImageData(70, 300, 1, 1).data;
+  const d = Module.web.pixel(100, 300), e = Module.web.pixel(70, 300);
   return Math.abs(d[0] - 0x10) < 8 && Math.abs(d[1] - 0x18) < 8 && Math.abs(d[2] - 0x28) < 8 && e[0] + e[1] + e[2] === 0;
 };
+// How many pixels of a box pass a test of [r, g, b].
+const countPixels = (x0, y0, w, h, test) => page.evaluate((x0, y0, w, h, test) => {
+  const pass = new Function('p', 'return ' + test);
+  let n = 0;
+  for (let y = y0; y < y0 + h; y++) for (let x = x0; x < x0 + w; x++) if (pass(Module.web.pixel(x, y))) n++;
+  return n;
+}, x0, y0, w, h, test);
 // The colour of map 1's title in the map menu: yellow open, green completed.
-const firstMapColour = () => page.evaluate(() => {
-  const d = Module.web.context.getImageData(250, 176, 140, 16).data;
-  let green = 0, yellow = 0;
-  for (let i = 0; i < d.length; i += 4) {
-    if (d[i + 1] > 150 && d[i] < 120) green++;
-    if (d[i] > 200 && d[i + 1] > 200 && d[i + 2] < 120) yellow++;
-  }
+async function firstMapColour() {
+  const green = await countPixels(250, 176, 140, 16, 'p[1] > 150 && p[0] < 120');
+  const yellow = await countPixels(250, 176, 140, 16, 'p[0] > 200 && p[1] > 200 && p[2] < 120');
   return green > yellow ? 'green' : yellow > green ? 'yellow' : 'none';
-});
+}
 
 // The intro: Space (held) shortens each picture's wait, which shows no new
 // frames; the fades are let run, so Space never reaches the menu.
@@ -140,8 +140,9 @@ async function skipIntro() {
 try {
   // --- first visit ---------------------------------------------------------
   await openPage();
-  const firstFrame = await page.evaluate(() => Module.web.firstFrameAt);
-  check(firstFrame > 0, `first intro frame ${Math.round(firstFrame)} ms after the page started loading`);
+  const { firstFrame, started } = await page.evaluate(() => ({ firstFrame: Module.web.firstFrameAt, started: Module.web.startedAt }));
+  check(firstFrame > started && started > 0, `game started ${Math.round(started)} ms after the page started loading, ` +
+        `first frame ${Math.round(firstFrame)} ms`);
   await skipIntro();
   check(near(await pixel(320, 300), LIST_BACK), 'player menu: the list box is drawn');
 
@@ -171,21 +172,21 @@ try {
     const web = Module.web, canvas = web.canvas;
     const codes = { U: 'ArrowUp', D: 'ArrowDown', L: 'ArrowLeft', R: 'ArrowRight' };
     const send = (type, code) => canvas.dispatchEvent(new KeyboardEvent(type, { code: code, key: code, bubbles: true }));
-    const play = web.play = { stage: 'wait', firstTick: 0, next: 1, times: [], done: false };
-    const at = (x, y) => web.image32[y * 640 + x] & 0xFFFFFF;
-    const previous = web.onFrame;
+    const play = web.play = { stage: 'wait', firstTick: 0, next: 1, times: [], draws: [], done: false };
+    const previous = web.onFrame, draw = web.draw;
+    web.draw = () => { if (!play.done) play.draws.push(performance.now()); draw(); };
     web.onFrame = n => {
       previous(n);
       play.times.push(performance.now());
       if (play.stage === 'wait') {
         // The cave's brick wall on the left: the map is shown; hold the first move.
-        const wall = web.image32[100 * 640 + 8];
-        if ((wall & 0xFF) > 100 && (wall & 0xFF) > ((wall >> 16) & 0xFF)) {
+        const wall = web.pixel(8, 100);
+        if (wall[0] > 100 && wall[0] > wall[2]) {
           play.stage = 'first';
           send('keydown', codes[moves[0]]);
         }
       } else if (play.stage === 'first') {
-        if (at(48, 96) === 0) {  // the start cell is dug out: tick 1 was this frame
+        if (web.pixel(48, 96).join() === '0,0,0') {  // the start cell is dug out: tick 1 was this frame
           play.firstTick = n;
           play.stage = 'moves';
         }
@@ -204,11 +205,14 @@ try {
   await hold('Enter');  // First Steps
   await page.waitForFunction(() => Module.web.play.done, { timeout: left() });
   check(true, `map 1 played: ${moves.length} moves from frame ${await page.evaluate(() => Module.web.play.firstTick)}`);
+  // The game's frames (flips) and the canvas updates (one per display refresh).
   const playFigures = await page.evaluate(() => {
-    const t = Module.web.play.times.slice(10);
-    const d = t.slice(1).map((v, i) => v - t[i]).sort((a, b) => a - b);
-    return { median: d[Math.floor(d.length / 2)], mean: (t[t.length - 1] - t[0]) / (t.length - 1), frames: t.length,
-             p95: d[Math.floor(d.length * 0.95)], seconds: (t[t.length - 1] - t[0]) / 1000 };
+    const spread = t => {
+      const d = t.slice(1).map((v, i) => v - t[i]).sort((a, b) => a - b);
+      return { median: d[Math.floor(d.length / 2)], mean: (t[t.length - 1] - t[0]) / (t.length - 1), count: t.length,
+               p5: d[Math.floor(d.length * 0.05)], p95: d[Math.floor(d.length * 0.95)], seconds: (t[t.length - 1] - t[0]) / 1000 };
+    };
+    return { flips: spread(Module.web.play.times.slice(10)), draws: spread(Module.web.play.draws.slice(5)) };
   });
   const metricsAfter = await page.metrics();
   const busy = (metricsAfter.TaskDuration - metricsBefore.TaskDuration) / (metricsAfter.Timestamp - metricsBefore.Timestamp);
@@ -218,9 +222,8 @@ try {
 
   // "Map Completed!" in the middle of the screen: yellow-ish text pixels.
   await page.waitForFunction(() => {
-    const d = Module.web.context.getImageData(200, 220, 240, 30).data;
     let lit = 0;
-    for (let i = 0; i < d.length; i += 4) if (d[i] > 180 && d[i + 1] > 120) lit++;
+    for (let y = 220; y < 250; y++) for (let x = 200; x < 440; x++) { const p = Module.web.pixel(x, y); if (p[0] > 180 && p[1] > 120) lit++; }
     return lit > 200;
   }, { timeout: left(), polling: 'raf' });
   check(true, '"Map Completed!" is shown');
@@ -228,6 +231,17 @@ try {
   check(true, 'the completion is stored in the browser');
   await waitScreen('back in the map menu', onMapMenu);
   check(await firstMapColour() === 'green', 'map 1 is completed (green)');
+  // The canvas shows the game's screen: the same colours at chosen points
+  // (the list, the margin, the title and the author line).
+  await page.evaluate(() => new Promise(resolve => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+  const mismatches = await page.evaluate(() => {
+    const points = [[100, 300], [70, 300], [320, 12], [260, 184], [600, 60], [330, 452]];
+    return points.filter(([x, y]) => {
+      const c = Module.web.context.getImageData(x, y, 1, 1).data, p = Module.web.pixel(x, y);
+      return c[0] !== p[0] || c[1] !== p[1] || c[2] !== p[2];
+    });
+  });
+  check(mismatches.length === 0, 'the canvas shows the screen at the chosen points' + (mismatches.length ? ': ' + JSON.stringify(mismatches) : ''));
   if (shotAt) {
     await page.evaluate(() => { document.getElementById('status').textContent = ''; });
     await page.setViewport({ width: 1000, height: 760 });
@@ -242,12 +256,7 @@ try {
   check(await page.evaluate(() => Module.FS.analyzePath('/quarry/players.dat').exists), 'players.dat is back after the reload');
   await skipIntro();
   // Two rows: Ann, then "-- New player --".
-  const rows = await page.evaluate(() => {
-    const d = Module.web.context.getImageData(200, 112, 240, 20).data;
-    let lit = 0;
-    for (let i = 0; i < d.length; i += 4) if (d[i + 2] > 150) lit++;
-    return lit;
-  });
+  const rows = await countPixels(200, 112, 240, 20, 'p[2] > 150');
   check(rows > 50, 'the player menu lists the saved player above "-- New player --"');
   await hold('Enter');  // Ann
   await waitPumps(10);
@@ -260,10 +269,12 @@ try {
   check(await firstMapColour() === 'green', 'map 1 is still completed after the reload');
 
   check(problems.length === 0, 'no errors on the console' + (problems.length ? ': ' + problems.join('; ') : ''));
-  console.log(`figures: wasm ${fs.statSync(path.join(site, 'quarry.wasm')).size} bytes; first intro frame ${Math.round(firstFrame)} ms ` +
-              `after navigation; during play ${playFigures.frames} frames in ${playFigures.seconds.toFixed(1)} s, ` +
-              `frame interval median ${playFigures.median.toFixed(1)} ms, mean ${playFigures.mean.toFixed(1)} ms, ` +
-              `95th percentile ${playFigures.p95.toFixed(1)} ms; main thread busy ${(100 * busy).toFixed(1)} %`);
+  const f = playFigures.flips, c = playFigures.draws, ms = v => v.toFixed(1) + ' ms';
+  console.log(`figures: wasm ${fs.statSync(path.join(site, 'quarry.wasm')).size} bytes; game started ${Math.round(started)} ms, ` +
+              `first frame ${Math.round(firstFrame)} ms after navigation; map 1: ${f.count} game frames in ${f.seconds.toFixed(1)} s ` +
+              `(interval median ${ms(f.median)}, mean ${ms(f.mean)}, 5-95 % ${ms(f.p5)}-${ms(f.p95)}), ` +
+              `${c.count} canvas updates (interval median ${ms(c.median)}, mean ${ms(c.mean)}, 5-95 % ${ms(c.p5)}-${ms(c.p95)}); ` +
+              `main thread busy ${(100 * busy).toFixed(1)} %`);
   console.log('web test passed');
 } catch (e) {
   if (!process.exitCode) console.error('web test FAILED: ' + e.message);
