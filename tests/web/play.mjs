@@ -268,6 +268,13 @@ try {
   await hold('ArrowUp');  // the menu opens at the first unfinished map
   check(await firstMapColour() === 'green', 'map 1 is still completed after the reload');
 
+  // Escape in the map menu ends the game; the page says so.
+  await page.keyboard.down('Escape');
+  await page.waitForFunction(() => Module.web.exitCode !== undefined, { timeout: left() });
+  await page.keyboard.up('Escape');
+  check(await page.evaluate(() => Module.web.exitCode === 0 && /ended/.test(document.getElementById('status').textContent)),
+        'Escape ends the game with code 0 and the page says so');
+
   check(problems.length === 0, 'no errors on the console' + (problems.length ? ': ' + problems.join('; ') : ''));
   const f = playFigures.flips, c = playFigures.draws, ms = v => v.toFixed(1) + ' ms';
   console.log(`figures: wasm ${fs.statSync(path.join(site, 'quarry.wasm')).size} bytes; game started ${Math.round(started)} ms, ` +
