@@ -115,7 +115,10 @@
       var name = file.name.replace(/[^A-Za-z0-9._-]/g, '_');
       if (!/\.qs$/i.test(name)) name += '.qs';
       Module.FS.writeFile('/quarry/' + name, new Uint8Array(buffer));
-      Module.FS.syncfs(false, function() {});
+      Module.FS.syncfs(false, function(err) {
+        if (err) console.warn('quarry: the pack could not be stored: ' + err);
+        else web.packsStored = (web.packsStored || 0) + 1;
+      });
       status.textContent = name + ' added: choose it in the level-pack menu (F2).';
       canvas.focus();
     });

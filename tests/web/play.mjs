@@ -67,7 +67,7 @@ async function openPage() {
   page = await browser.newPage();
   await page.setViewport({ width: 1400, height: 1100 });
   page.on('console', m => { if (m.type() === 'error') problems.push('console: ' + m.text()); });
-  page.on('pageerror', e => problems.push('page error: ' + e.message));
+  page.on('pageerror', e => problems.push('page error: ' + (e.stack || e.message)));
   page.on('requestfailed', r => problems.push('request failed: ' + r.url()));
   await page.goto(url, { timeout: left() });
   await page.waitForFunction(() => !document.getElementById('start').disabled, { timeout: left() });
@@ -250,10 +250,19 @@ try {
     console.log('page screenshot: ' + shotAt);
   }
 
-  // --- a reload keeps the player and the completion ---------------------------
+  // A pack of the player's own, through the page's file picker.
+  const ownPack = path.join(profile, 'mine.qs');
+  fs.copyFileSync(path.join(site, '..', 'native', 'run', 'first.qs'), ownPack);
+  await (await page.$('#pack')).uploadFile(ownPack);
+  await page.waitForFunction(() => Module.FS.analyzePath('/quarry/mine.qs').exists && Module.web.packsStored > 0,
+                             { timeout: left() });
+  check(true, 'the file picker puts a pack into the working folder and the browser\'s storage');
+
+  // --- a reload keeps the player, the completion and the pack ----------------
   await page.close();
   await openPage();
   check(await page.evaluate(() => Module.FS.analyzePath('/quarry/players.dat').exists), 'players.dat is back after the reload');
+  check(await page.evaluate(() => Module.FS.analyzePath('/quarry/mine.qs').exists), 'the added pack is back after the reload');
   await skipIntro();
   // Two rows: Ann, then "-- New player --".
   const rows = await countPixels(200, 112, 240, 20, 'p[2] > 150');
