@@ -32,7 +32,13 @@ void Delay(uint32_t milliseconds) {
   if (g_virtual) {
     g_virtualNow += milliseconds;
 #ifdef __EMSCRIPTEN__
-    emscripten_sleep(0);  // the page still gets its turn at every frame
+    // The page gets its turn every 10 ms of real time: never frozen, and a
+    // yield each frame would cost the browser's minimum timer delay each.
+    static auto lastYield = std::chrono::steady_clock::now();
+    if (std::chrono::steady_clock::now() - lastYield >= std::chrono::milliseconds(10)) {
+      emscripten_sleep(0);
+      lastYield = std::chrono::steady_clock::now();
+    }
 #endif
     return;
   }
