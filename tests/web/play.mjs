@@ -107,6 +107,10 @@ const onNameBox = () => {
   const d = Module.web.pixel(100, 255);
   return Math.abs(d[0] - 0x20) < 8 && Math.abs(d[1] - 0x28) < 8 && Math.abs(d[2] - 0x38) < 8;
 };
+const onPackMenu = () => {
+  const d = Module.web.pixel(320, 300), e = Module.web.pixel(100, 300);
+  return Math.abs(d[0] - 0x10) < 8 && Math.abs(d[1] - 0x18) < 8 && Math.abs(d[2] - 0x28) < 8 && e[0] + e[1] + e[2] === 0;
+};
 const onMapMenu = () => {
   const d = Module.web.pixel(100, 300), e = Module.web.pixel(70, 300);
   return Math.abs(d[0] - 0x10) < 8 && Math.abs(d[1] - 0x18) < 8 && Math.abs(d[2] - 0x28) < 8 && e[0] + e[1] + e[2] === 0;
@@ -157,7 +161,7 @@ try {
   await hold('Enter');  // Ann
   await page.waitForFunction(() => Module.FS.analyzePath('/quarry/players.dat').exists, { timeout: left() });
   check(true, 'players.dat written for the new player');
-  await waitPumps(10);
+  await waitScreen('the level-pack menu is shown', onPackMenu);
   await hold('ArrowDown');  // expert.qs, first.qs, quarry.qs
   await hold('Enter');
   await waitScreen('the map menu is shown', onMapMenu);
@@ -270,8 +274,8 @@ try {
   const rows = await countPixels(200, 112, 240, 20, 'p[2] > 150');
   check(rows > 50, 'the player menu lists the saved player above "-- New player --"');
   await hold('Enter');  // Ann
-  await waitPumps(10);
-  if (!(await page.evaluate(onMapMenu))) {  // the level-pack menu, if it is asked again
+  await page.waitForFunction(`(${onMapMenu})() || (${onPackMenu})()`, { timeout: left(), polling: 'raf' });
+  if (await page.evaluate(onPackMenu)) {  // the level-pack menu, if it is asked again
     await hold('ArrowDown');
     await hold('Enter');
   }
