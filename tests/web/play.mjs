@@ -63,8 +63,11 @@ const browser = await puppeteer.launch({
 const problems = [];
 let page;
 
+const downloads = path.join(profile, 'downloads');
 async function openPage(query = '') {
   page = await browser.newPage();
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await page.setViewport({ width: 1400, height: 1100 });
   page.on('console', m => { if (m.type() === 'error') problems.push('console: ' + m.text()); });
   page.on('pageerror', e => problems.push('page error: ' + (e.stack || e.message)));
@@ -188,8 +191,12 @@ try {
         if (wall[0] > 100 && wall[0] > wall[2]) {
           play.stage = 'first';
           send('keydown', codes[moves[0]]);
+          send('keydown', 'KeyA');  // a screenshot, for one frame
+          play.shotUntil = n + 1;
         }
-      } else if (play.stage === 'first') {
+      }
+      if (play.shotUntil === n) send('keyup', 'KeyA');
+      if (play.stage === 'first') {
         if (web.pixel(48, 96).join() === '0,0,0') {  // the start cell is dug out: tick 1 was this frame
           play.firstTick = n;
           play.stage = 'moves';
@@ -236,6 +243,17 @@ try {
   await page.waitForFunction(s => Module.web.saves > s && !Module.web.saving, { timeout: left() }, savesBefore);
   check(true, 'the completion is stored in the browser');
   await waitScreen('back in the map menu', onMapMenu);
+  // A in the map's first frame: the screenshot arrives as a download.
+  const shot = path.join(downloads, 'quarry0000.bmp');
+  const shotDeadline = Date.now() + Math.min(10000, left());
+  while (!(fs.existsSync(shot) && fs.statSync(shot).size >= 54 + 640 * 480 * 3) && Date.now() < shotDeadline) {
+    await page.evaluate(() => new Promise(resolve => requestAnimationFrame(resolve)));
+  }
+  const bmp = fs.existsSync(shot) ? fs.readFileSync(shot) : Buffer.alloc(0);
+  check(bmp.length >= 54 + 640 * 480 * 3 && bmp.toString('latin1', 0, 2) === 'BM' && bmp.readInt32LE(18) === 640,
+        `the screenshot key offers quarry0000.bmp as a download (${bmp.length} bytes)`);
+  check(!(await page.evaluate(() => Module.FS.analyzePath('/quarry/quarry0000.bmp').exists)),
+        'the screenshot is not kept in the game\'s folder');
   check(await firstMapColour() === 'green', 'map 1 is completed (green)');
   // The canvas shows the game's screen: the same colours at chosen points
   // (the list, the margin, the title and the author line).
