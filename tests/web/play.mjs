@@ -150,6 +150,13 @@ try {
   const { firstFrame, started } = await page.evaluate(() => ({ firstFrame: Module.web.firstFrameAt, started: Module.web.startedAt }));
   check(firstFrame > started && started > 0, `game started ${Math.round(started)} ms after the page started loading, ` +
         `first frame ${Math.round(firstFrame)} ms`);
+  const layout = await page.evaluate(() => {
+    const c = document.getElementById('screen'), style = getComputedStyle(c);
+    return { width: c.getBoundingClientRect().width, height: c.getBoundingClientRect().height,
+             rendering: style.imageRendering, focused: document.activeElement === c };
+  });
+  check(layout.width === 1280 && layout.height === 960 && layout.rendering === 'pixelated' && layout.focused,
+        `the canvas is scaled by 2 in a 1400 x 1100 window, pixelated, and has the focus (${JSON.stringify(layout)})`);
   await skipIntro();
   check(near(await pixel(320, 300), LIST_BACK), 'player menu: the list box is drawn');
 
@@ -169,6 +176,8 @@ try {
   await hold('Enter');
   await waitScreen('the map menu is shown', onMapMenu);
   check(await firstMapColour() === 'yellow', 'map 1 is open (yellow)');
+  check(await page.evaluate(() => window.scrollY === 0 && document.documentElement.scrollHeight > window.innerHeight),
+        'the arrow keys went to the game, not to the page\'s scrolling');
 
   // Map 1 from its solution. The page plays it frame by frame: a key goes
   // down in the middle of the frames before the tick that reads it and stays
