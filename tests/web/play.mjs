@@ -265,10 +265,11 @@ try {
         'the screenshot is not kept in the game\'s folder');
   check(await firstMapColour() === 'green', 'map 1 is completed (green)');
   // The canvas shows the game's screen: the same colours at chosen points
-  // (the list, the margin, the title and the author line).
+  // that do not change (the list, the margin, the title, "(F1)", the author
+  // line, a locked map; the highlight bar pulses).
   await page.evaluate(() => new Promise(resolve => requestAnimationFrame(() => requestAnimationFrame(resolve))));
   const mismatches = await page.evaluate(() => {
-    const points = [[100, 300], [70, 300], [320, 12], [260, 184], [600, 60], [330, 452]];
+    const points = [[100, 300], [70, 300], [320, 12], [600, 60], [330, 452], [300, 270]];
     return points.filter(([x, y]) => {
       const c = Module.web.context.getImageData(x, y, 1, 1).data, p = Module.web.pixel(x, y);
       return c[0] !== p[0] || c[1] !== p[1] || c[2] !== p[2];
@@ -309,6 +310,13 @@ try {
   await waitScreen('the map menu is shown after the reload', onMapMenu);
   await hold('ArrowUp');  // the menu opens at the first unfinished map
   check(await firstMapColour() === 'green', 'map 1 is still completed after the reload');
+
+  // Full screen: the stage fills the screen, the canvas keeps the focus.
+  await page.click('#fullscreen');
+  await page.waitForFunction(() => document.fullscreenElement && document.fullscreenElement.id === 'stage', { timeout: left() });
+  check(await page.evaluate(() => document.activeElement === document.getElementById('screen')),
+        'the full-screen button fills the screen with the game, which keeps the focus');
+  await page.evaluate(() => document.exitFullscreen());
 
   // Escape in the map menu ends the game; the page says so.
   await page.keyboard.down('Escape');
