@@ -8,6 +8,9 @@ PACKAGES=(g++ cmake make pkg-config libsdl1.2-compat-dev libopenmpt-dev libgtest
           libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev libpng-dev
           xvfb x11-utils)
 
+# The web build (scripts/web) also needs these; its test also chromium and npm.
+WEB_PACKAGES=(emscripten dpkg-dev)
+
 need_packages() {
   local missing=()
   for p in "$@"; do

@@ -18,6 +18,9 @@
 #include "core/program.h"
 #include "core/random.h"
 #include "players/progress_file.h"
+#ifdef __EMSCRIPTEN__
+#include "core/browser.h"
+#endif
 
 using namespace quarry;
 
@@ -56,6 +59,9 @@ int main(int argc, char** argv) {
     SetScriptEndPump(last);
     SetInputScript(std::move(events));
   }
+#ifdef __EMSCRIPTEN__
+  StartBrowserStorage();  // the working folder, before anything reads it
+#endif
   UseVirtualClock(options.virtualClock);
   SetWindowedOnly(options.windowed);
   SetWindowScale(options.scale);

@@ -2,6 +2,9 @@
 
 #include "app/message_screen.h"
 #include "players/players.h"
+#ifdef __EMSCRIPTEN__
+#include "core/browser.h"
+#endif
 
 namespace quarry {
 namespace {
@@ -21,6 +24,9 @@ void SaveRoster(const TPlayers& players, const std::string& fileName) {
   std::string error;
   if (players.Save(fileName, &error)) {
     g_failureShown = false;
+#ifdef __EMSCRIPTEN__
+    SaveBrowserStorage();
+#endif
   } else if (!g_failureShown) {
     g_failureShown = true;
     ShowMessageScreen("Progress could not be saved to " + fileName + " (" + error +

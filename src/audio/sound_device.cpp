@@ -13,6 +13,9 @@
 
 #include "audio/mixer.h"
 #include "audio/module_source.h"
+#ifdef __EMSCRIPTEN__
+#include "core/browser.h"
+#endif
 
 namespace quarry {
 
@@ -101,6 +104,13 @@ void SetSoundVersionOverride(std::optional<uint32_t> version) { g_versionOverrid
 bool SoundInit(int /*device*/, uint32_t rate, uint32_t /*flags*/) {
   if (g_device) return false;
   if (rate == 0) rate = 44100;
+#ifdef __EMSCRIPTEN__
+  // SDL without threads cannot run its audio callback: Web Audio pulls it.
+  auto webDevice = std::make_unique<Device>(rate);
+  if (!OpenBrowserAudio(FillAudio, &webDevice->mixer, rate)) return false;
+  g_device = std::move(webDevice);
+  return true;
+#endif
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return false;
   auto device = std::make_unique<Device>(rate);
   SDL_AudioSpec desired;
@@ -124,6 +134,11 @@ bool SoundInit(int /*device*/, uint32_t rate, uint32_t /*flags*/) {
 
 void SoundFree() {
   if (!g_device) return;
+#ifdef __EMSCRIPTEN__
+  CloseBrowserAudio();
+  g_device.reset();
+  return;
+#endif
   SDL_CloseAudio();  // waits for the callback to return; only at shutdown
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   g_device.reset();

@@ -3,6 +3,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace quarry {
 
 namespace {
@@ -27,9 +31,22 @@ uint32_t GetTicks() {
 void Delay(uint32_t milliseconds) {
   if (g_virtual) {
     g_virtualNow += milliseconds;
+#ifdef __EMSCRIPTEN__
+    // The page gets its turn every 10 ms of real time: never frozen, and a
+    // yield each frame would cost the browser's minimum timer delay each.
+    static auto lastYield = std::chrono::steady_clock::now();
+    if (std::chrono::steady_clock::now() - lastYield >= std::chrono::milliseconds(10)) {
+      emscripten_sleep(0);
+      lastYield = std::chrono::steady_clock::now();
+    }
+#endif
     return;
   }
+#ifdef __EMSCRIPTEN__
+  emscripten_sleep(milliseconds);  // a blocking sleep would freeze the page
+#else
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
 }
 
 }  // namespace quarry

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "core/log.h"
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace quarry {
 
@@ -41,6 +44,11 @@ void RunShutdown() {
 void ExitProgram(int code) {
   RunShutdown();
   std::fflush(stdout);
+#ifdef __EMSCRIPTEN__
+  // The game may be running on from a storage callback of the page, which
+  // cannot take the exit: end from a timer's turn instead.
+  emscripten_sleep(0);
+#endif
   std::_Exit(code);
 }
 

@@ -8,6 +8,11 @@
 #include "core/clock.h"
 #include "core/keys.h"
 #include "core/program.h"
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "core/browser.h"
+#endif
 
 namespace quarry {
 
@@ -25,6 +30,22 @@ void QueueMouse(MouseEvent::Kind kind, int x, int y, uint8_t button) {
   if (!g_keepMouse || g_mouse.size() >= kMouseQueueMax) return;
   g_mouse.push_back({kind, x, y, button});
 }
+
+#ifdef __EMSCRIPTEN__
+// SDL's dummy display has no keyboard: the page's keys join SDL's queue.
+void QueueBrowserKeys() {
+  BrowserKey key;
+  while (NextBrowserKey(key)) {
+    SDL_Event event{};
+    event.type = key.down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.type = event.type;
+    event.key.state = key.down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = static_cast<SDLKey>(key.sym);
+    event.key.keysym.mod = static_cast<SDLMod>(key.mod);
+    SDL_PushEvent(&event);
+  }
+}
+#endif
 }  // namespace
 
 void KeepMouseEvents(bool on) {
@@ -58,6 +79,9 @@ uint32_t FrameWait() {
 void PumpEvents() {
   ++g_pumps;
   DeliverScriptEvents(g_pumps);
+#ifdef __EMSCRIPTEN__
+  QueueBrowserKeys();
+#endif
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     switch (event.type) {
@@ -100,6 +124,9 @@ uint8_t ReadKey(bool wait) {
   PumpEvents();
   uint8_t c = PopKey();
   while (wait && c == kNoKey) {
+#ifdef __EMSCRIPTEN__
+    emscripten_sleep(10);  // keys arrive only while the page has its turn
+#endif
     PumpEvents();
     c = PopKey();
   }

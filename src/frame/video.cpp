@@ -47,6 +47,10 @@ int WindowScaleFor(int desktopWidth, int desktopHeight) {
 void SetAudioRelease(std::function<bool()> release) { g_freeAudio = std::move(release); }
 
 void Initialize(uint16_t width, uint16_t height, uint16_t bpp, uint32_t flags) {
+#ifdef __EMSCRIPTEN__
+  // SDL draws into memory; the page shows it (Flip).
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+#endif
   if (SDL_Init(SDL_INIT_VIDEO) == -1) VideoFailed(std::string("Could not initialize SDL : ") + SDL_GetError());
   ApplyWindowScale();
   ScreenSurface = SDL_SetVideoMode(width, height, bpp, flags);

@@ -1,6 +1,9 @@
 #include "graphics/zr_sdl.h"
 
 #include "core/log.h"
+#ifdef __EMSCRIPTEN__
+#include "core/browser.h"
+#endif
 
 namespace quarry {
 
@@ -82,6 +85,10 @@ void PutPixel(SDL_Surface* surface, int x, int y, uint8_t r, uint8_t g, uint8_t 
 int Flip() {
   if (BlitSurface(BackBuffer, nullptr, ScreenSurface, nullptr) != 0)
     LogWarning("Flip Blit failed...", "ZR_SDL, Flip");
+#ifdef __EMSCRIPTEN__
+  // SDL's dummy display shows nothing: the page shows the screen.
+  PresentToCanvas(ScreenSurface->pixels, ScreenSurface->w, ScreenSurface->h, ScreenSurface->pitch);
+#endif
   return SDL_Flip(ScreenSurface);
 }
 

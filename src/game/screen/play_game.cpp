@@ -9,6 +9,9 @@
 #include "audio/music_collection.h"
 #include "audio/wave_collection.h"
 #include "core/log.h"
+#ifdef __EMSCRIPTEN__
+#include "core/browser.h"
+#endif
 #include "game/cave.h"
 #include "game/play_loop.h"
 #include "game/screen/wave_sink.h"
@@ -40,6 +43,9 @@ void TakeScreenshot() {
   char name[32];
   std::snprintf(name, sizeof name, "quarry%04u.bmp", static_cast<unsigned>(g_screenshotCounter));
   SaveSurfaceBMP(BackBuffer, name);
+#ifdef __EMSCRIPTEN__
+  OfferDownload(name);  // a page has no folder to look in
+#endif
   ++g_screenshotCounter;
 }
 
