@@ -28,6 +28,9 @@ std::vector<std::function<void()>>& Steps() {
 }
 StopHandler g_stopHandler;
 StopScreen g_stopScreen;
+// Set once a stop is under way: however its screen is left (a key, the
+// window closed), the program ends with the stop's code.
+bool g_stopping = false;
 }  // namespace
 
 void RegisterShutdown(std::function<void()> step) { Steps().push_back(std::move(step)); }
@@ -42,6 +45,7 @@ void RunShutdown() {
 }
 
 void ExitProgram(int code) {
+  if (g_stopping) code = kExitMissingData;
   RunShutdown();
   std::fflush(stdout);
 #ifdef __EMSCRIPTEN__
@@ -63,6 +67,7 @@ void StopMissingData(const std::string& message, const std::string& tag, const s
   // The player who started the game from a terminal sees why it closed.
   std::fprintf(stderr, "{%s} %s\n", tag.c_str(), text.c_str());
   std::fflush(stderr);
+  g_stopping = true;
   // A stop met while the stop screen runs must not show it again.
   StopScreen screen;
   screen.swap(g_stopScreen);

@@ -101,7 +101,9 @@ TEST(Progress, StopsAreShownOnScreenAndTouchNothing) {
     const std::string before = fs::is_regular_file(dir / "players.dat") ? ReadFileBytes(dir / "players.dat") : "";
     auto env = kHeadless;
     env.insert(c.env.begin(), c.env.end());
-    WriteFileBytes(dir / "s.txt", std::to_string(c.shotPump) + " shot stop.bmp\n");
+    // Closing the window on the stop screen still ends the stop with its code.
+    WriteFileBytes(dir / "s.txt",
+                   std::to_string(c.shotPump) + " shot stop.bmp\n" + std::to_string(c.shotPump + 1) + " quit\n");
     auto r = RunProgram(QUARRY_EXE, dir.Path(), {"--virtual-clock", "--script", "s.txt"}, env);
     if (lock >= 0) {
       close(lock);
