@@ -7,9 +7,10 @@
 // diamond is first met at a cell of a "visit set": its own cell when nothing
 // can move it before the player comes by, together with the sand under or
 // beside it that only the player can dig away; where the diamond could move
-// on its own, every cell it could ever reach. The bound is the shortest tour
-// through the visit sets, then to an exit, no shorter than the time an exit
-// needs to open after the last pickup.
+// on its own, every cell it could ever reach (such a set is bounded on its
+// own: in a tour it would let the player jump across the cave). The bound is
+// the shortest tour through the small visit sets, then to an exit, no shorter
+// than the time an exit needs to open after the last pickup.
 #pragma once
 
 #include <array>
