@@ -44,6 +44,9 @@ TTickBound::TTickBound(TSearchCave& cave, const uint8_t* roots, size_t count)
     startCode_[i] = CodeAt(roots, i);
     balloons_ = balloons_ || startCode_[i] == kBalloon;
   }
+  // An exit counts as one from the start, even when it began to open at once
+  // (a map without diamonds).
+  for (int cell : cave.ExitCells()) startCode_[cell] = kExit;
   FindBlastZone();
   permanent_.assign(kCells, false);
   round_.assign(kCells, false);

@@ -78,6 +78,8 @@ TEST_F(SolveTool, TinyMapsGetTheirShortestSolution) {
       {"balloon", {"%%% %%%%%%%%%%%%%%%%", "%*0 $.......!%%%%%%%"}, "R.RRRRRRRRRR"},
       // Through the one-way piece in two ticks, as fast as walking.
       {"tunnel", {"%*.>.$.........!%%%%"}, "RR.RRRRRRRRRRR"},
+      // No diamonds: the exit opens from the start, before the player is there.
+      {"no-diamonds", {"%*........!........%"}, "RRRRRRRRR"},
   };
   for (const TinyMap& m : maps) {
     SCOPED_TRACE(m.name);
