@@ -121,7 +121,7 @@ void TSearchCave::Save(uint8_t* state) const {
       uint8_t index = code < 256 ? codeIndex_[code] : 0;
       index = index == 0xFF ? 0 : index;
       const int cell = x + kCaveColumns * y;
-      if (index == sandIndex_ && !(relevant[cell / 64] >> (cell % 64) & 1)) index = emptyIndex_;
+      if (MergeSand && index == sandIndex_ && !(relevant[cell / 64] >> (cell % 64) & 1)) index = emptyIndex_;
       cells[x + kCaveColumns * y] = static_cast<uint8_t>(index << 3 | StateIndex(column[y]));
     }
   }

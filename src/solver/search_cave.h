@@ -32,6 +32,9 @@ public:
   // when the map holds a cell code the packed form cannot hold.
   bool Start(uint32_t seed);
   std::string Error;
+  // Off, every cell's sand is kept as it is, even where nothing could ever
+  // care (the plain search that checks the merging).
+  bool MergeSand = true;
 
   // The exits' cells and how many start frames each exit's animation can
   // have (1 for an exit without an animated sprite).

@@ -54,6 +54,7 @@ std::string PathTo(const TNodeStore& nodes, uint32_t id) {
 // start frames (one for a single seed). False with result's error set.
 bool StartCaves(TSearchCave& cave, const TSolveOptions& options, std::vector<uint8_t>& root, size_t& count,
                 TSolveResult& result) {
+  cave.MergeSand = !options.Plain;
   if (!cave.Start(options.Seed)) {
     result.Status = SolveStatus::BadMap;
     result.Error = cave.Error;
@@ -164,7 +165,7 @@ TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const T
     return result;
   };
 
-  const uint32_t rootBound = bound.Remaining(root.data(), count);
+  const uint32_t rootBound = options.Plain ? 0 : bound.Remaining(root.data(), count);
   if (rootBound > options.MaxTicks) {
     update(0);
     result.Status = SolveStatus::Unsolvable;
@@ -217,7 +218,7 @@ TSolveResult Solve(TMaps& maps, int mapIndex, const TImageTable& images, const T
       const uint32_t ticks = g + 1;
       // Waiting while nothing moves leads nowhere new.
       if (!done && idle) continue;
-      const uint32_t remaining = done ? 0 : bound.Remaining(child.data(), count);
+      const uint32_t remaining = done || options.Plain ? 0 : bound.Remaining(child.data(), count);
       if (remaining >= TTickBound::kNever) continue;
       const uint32_t childF = std::max(f, ticks + remaining);
       if (childF > options.MaxTicks) continue;

@@ -30,6 +30,9 @@ struct TSolveOptions {
   uint32_t MaxTicks = 1000;
   double TimeLimit = -1;  // seconds; negative for none
   uint64_t MemoryLimit = 2048ull << 20;
+  // Plain breadth-first by tick over every state as it is (no bound, no sand
+  // taken as dug): the check that neither changes an answer.
+  bool Plain = false;
   // Called every few thousand expanded states and at every new tick.
   std::function<void(const TSolveProgress&)> Progress;
 };

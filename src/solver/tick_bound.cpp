@@ -18,6 +18,9 @@ constexpr size_t kMaxTour = 13;
 constexpr size_t kTourSetCells = 4;
 // An exit that has not opened after this many ticks never will.
 constexpr int kOpeningTicks = 4096;
+// Packed cell states from here on are the countdown of a bomb caught by a
+// blast (8 to 10).
+constexpr uint8_t kCaughtStates = 5;
 
 int Column(int cell) { return cell % kCaveColumns; }
 int Row(int cell) { return cell / kCaveColumns; }
@@ -46,17 +49,28 @@ TTickBound::TTickBound(TSearchCave& cave, const uint8_t* roots, size_t count)
   }
   // An exit counts as one from the start, even when it began to open at once
   // (a map without diamonds).
-  for (int cell : cave.ExitCells()) startCode_[cell] = kExit;
+  for (int cell : cave.ExitCells()) {
+    startCode_[cell] = kExit;
+    exits_.push_back(cell);
+  }
   FindBlastZone();
   permanent_.assign(kCells, false);
   round_.assign(kCells, false);
+  auto tunnel = [&](int x, int y) {
+    return InsideCave(x, y) && (startCode_[CellAt(x, y)] == kTunnelRight || startCode_[CellAt(x, y)] == kTunnelLeft);
+  };
   for (int i = 0; i < kCells; ++i) {
     const uint16_t c = startCode_[i];
     permanent_[i] = c == kHardWall || (!MovesOrGoes(c) && !blast_[i]);
+    // A traveller leaves a run at the first piece of the other way, and
+    // takes that piece's place.
+    const int x = Column(i), y = Row(i);
+    if (tunnel(x, y) && ((tunnel(x - 1, y) && startCode_[i - 1] != c) || (tunnel(x + 1, y) && startCode_[i + 1] != c))) {
+      permanent_[i] = false;
+    }
     round_[i] = permanent_[i] && c == kWall;
   }
-  for (int cell : cave.ExitCells()) {
-    exits_.push_back(cell);
+  for (int cell : exits_) {
     TCellSet set{};
     set[cell / 64] |= 1ull << (cell % 64);
     exitSets_.push_back(SetOf(set));
@@ -89,6 +103,27 @@ TTickBound::TTickBound(TSearchCave& cave, const uint8_t* roots, size_t count)
       if (!cave_.Step(s.data(), '.', next.data())) break;
       s = next;
     }
+  }
+
+  // A bomb may blow an exit up before the last pickup: it then opens as soon
+  // as the blast's picture has ended, with only the opening picture to play.
+  exploded_.assign(exits_.size(), 1);
+  for (size_t e = 0; e < exits_.size(); ++e) {
+    std::vector<uint8_t> s(roots, roots + stateBytes_);
+    uint8_t* record = s.data() + TSearchCave::kCells + kCells + e * TSearchCave::kSpriteBytes;
+    if (!record[0]) continue;
+    s[TSearchCave::kDiamonds] = 0;
+    s[TSearchCave::kCells + exits_[e]] = static_cast<uint8_t>(cave_.Index(kExitOpening1) << 3);
+    // Animated, finished and visible; neither looping, frozen nor hidden.
+    record[3] = 1 | 8 | 32;
+    uint16_t frames;
+    std::memcpy(&frames, record + 4, 2);
+    const uint16_t last = frames > 0 ? static_cast<uint16_t>(frames - 1) : 0;
+    std::memcpy(record + 6, &last, 2);
+    // The pickup's own tick already turns the finished blast into the
+    // opening picture: one tick less than from a state after it.
+    const uint32_t ticks = TicksToEnter(s.data(), e, false);
+    exploded_[e] = std::min(opening_[e], ticks > 1 && ticks < kNever ? ticks - 1 : 1);
   }
 }
 
@@ -128,7 +163,8 @@ void TTickBound::FindBlastZone() {
   for (int i = 0; i < kCells; ++i) {
     if (startCode_[i] == kBomb) bombs.push_back(i);
   }
-  const std::vector<bool> reach = Carried(bombs, [&](int c) { return startCode_[c] == kHardWall; });
+  auto hard = [&](int c) { return startCode_[c] == kHardWall; };
+  const std::vector<bool> reach = Carried(bombs, hard);
   for (int c = 0; c < kCells; ++c) {
     if (!reach[c]) continue;
     int x = Column(c), y = Row(c);
@@ -136,6 +172,18 @@ void TTickBound::FindBlastZone() {
     for (int d = 0; d < 5; ++d) {
       if (InsideCave(x + dx[d], y + dy[d]) && startCode_[CellAt(x + dx[d], y + dy[d])] != kHardWall) {
         blast_[CellAt(x + dx[d], y + dy[d])] = true;
+      }
+    }
+  }
+  // Where a bomb could be and still come next to an exit (or onto it).
+  threats_.assign(exits_.size(), std::vector<bool>(kCells, false));
+  for (int c = 0; c < kCells; ++c) {
+    if (!reach[c]) continue;
+    const std::vector<bool> from = Carried({c}, hard);
+    for (size_t e = 0; e < exits_.size(); ++e) {
+      const int x = Column(exits_[e]), y = Row(exits_[e]);
+      for (auto [nx, ny] : {std::pair{x, y}, {x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+        if (InsideCave(nx, ny) && from[CellAt(nx, ny)]) threats_[e][c] = true;
       }
     }
   }
@@ -361,8 +409,15 @@ uint32_t TTickBound::Remaining(const uint8_t* tuple, size_t count) {
       if (diamondsDone) continue;  // the caves' cells are the same: one tour does for all
       diamondsDone = true;
       std::vector<uint32_t> sets;
+      std::vector<bool> threatened(exits_.size(), false);
       for (int c = 0; c < kCells; ++c) {
-        if (CodeAt(state, c) == kDiamond) sets.push_back(DiamondSet(state, c));
+        const uint8_t packed = state[TSearchCave::kCells + c];
+        const uint16_t code = cave_.Code(packed);
+        if (code == kDiamond) sets.push_back(DiamondSet(state, c));
+        // A bomb, or one caught by a blast that will go off where it is.
+        const bool caught = code >= kExplosion1 && code <= kExplosionLast && (packed & 7) >= kCaughtStates;
+        if (code != kBomb && !caught) continue;
+        for (size_t e = 0; e < exits_.size(); ++e) threatened[e] = threatened[e] || threats_[e][c];
       }
       std::sort(sets.begin(), sets.end());
       std::vector<uint16_t> finals(sets.size(), kFar);
@@ -371,9 +426,9 @@ uint32_t TTickBound::Remaining(const uint8_t* tuple, size_t count) {
           const uint16_t code = CodeAt(state, exits_[e]);
           const bool sprite = state[TSearchCave::kCells + kCells + e * TSearchCave::kSpriteBytes] != 0;
           if (!sprite) continue;
-          // A shut exit opens on its own clock; one still blowing up may
-          // open sooner than that.
-          const uint32_t opening = code == kExit ? opening_[e] : 1;
+          // A shut exit opens on its own clock; one blown up, now or before
+          // the last pickup, may open sooner than that.
+          const uint32_t opening = code == kExit && !threatened[e] ? opening_[e] : exploded_[e];
           if (opening >= kNever) continue;
           const uint16_t walk = sets_[sets[i]].from[exits_[e]];
           finals[i] = std::min(finals[i], std::max<uint16_t>(walk, static_cast<uint16_t>(opening)));

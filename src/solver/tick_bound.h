@@ -68,10 +68,12 @@ private:
   std::vector<bool> permanent_;  // solid at the start and out of every blast's reach
   std::vector<bool> round_;      // permanent and round
   std::vector<bool> blast_;      // cells an explosion could ever reach
+  std::vector<std::vector<bool>> threats_;  // per exit: where a bomb could still blow it up
   std::vector<uint16_t> startCode_;
   std::vector<int> exits_;
   std::vector<uint32_t> exitSets_;
   std::vector<uint32_t> opening_;  // per exit: fewest ticks from the last pickup to entering
+  std::vector<uint32_t> exploded_;  // the same for an exit blown up before it
   int isolatedPlayer_ = -1;        // two free cells for the walled runs
   std::vector<TVisitSet> sets_;
   std::unordered_map<TCellSet, uint32_t, TSetHash> setIndex_;
