@@ -108,7 +108,8 @@ void TSearchCave::Save(uint8_t* state) const {
       const auto& masks = masks_[KindSlot(code)];
       const int cell = x + kCaveColumns * y;
       if (masks.empty() || masks[cell] == TCellMask{}) {
-        for (int c = 0; c < kCellCount; ++c) relevant[c / 64] |= static_cast<uint64_t>(relevant_[c]) << (c % 64);
+        // A thing where none was thought able to come: keep all sand.
+        relevant.fill(~uint64_t{0});
       } else {
         for (size_t w = 0; w < relevant.size(); ++w) relevant[w] |= masks[cell][w];
       }
@@ -191,9 +192,10 @@ bool TSearchCave::Step(const uint8_t* state, char move, uint8_t* next) {
 // Sand and empty differ only to the moving things: a fall, roll, push, rise
 // or lift needs an empty cell, a bomb lands on sand. Every cell a thing
 // could ever reach is found first (an over-estimate: sand may be dug
-// anywhere, walls go only when the map has bombs), then the cells those
-// rules look at from there. Elsewhere sand is stored as empty, which merges
-// states that differ only by where the player has dug.
+// anywhere, walls go only when the map has bombs), then, for each cell a
+// thing of a kind could be at, the cells those rules look at from there. A
+// state stores sand as empty where no thing it still holds could look, which
+// merges states that differ only by where the player has dug.
 void TSearchCave::FindRelevantCells() {
   std::vector<int> objects;
   bool bombs = false, balloons = false;
@@ -268,7 +270,7 @@ void TSearchCave::FindRelevantCells() {
     for (size_t i = 0; i < n; ++i) changed = spread(i, false, reach[i]) || changed;
   }
   // The cells whose sand or emptiness the rules look at while object i is at c.
-  auto markAround = [&](size_t i, int c, bool anyThing, auto&& put) {
+  auto markAround = [&](size_t i, int c, auto&& put) {
     int x = c % kCaveColumns, y = c / kCaveColumns;
     const uint16_t kind = kindAt(i);
     auto mark = [&](int mx, int my) {
@@ -286,7 +288,7 @@ void TSearchCave::FindRelevantCells() {
       mark(x - 1, y);
       mark(x + 1, y);
     }
-    if (InFallSet(kind) && rounds(i, x, y, anyThing)) {
+    if (InFallSet(kind) && roundBelowAny(x, y)) {
       for (int d : {-1, 1}) {
         mark(x + d, y);
         mark(x + d, y + 1);
@@ -306,14 +308,8 @@ void TSearchCave::FindRelevantCells() {
       spread(i, true, from);
       TCellMask& mask = masks[start];
       for (int c = 0; c < kCellCount; ++c) {
-        if (from[c]) markAround(i, c, true, [&](int m) { mask[m / 64] |= 1ull << (m % 64); });
+        if (from[c]) markAround(i, c, [&](int m) { mask[m / 64] |= 1ull << (m % 64); });
       }
-    }
-  }
-  relevant_.assign(kCellCount, false);
-  for (size_t i = 0; i < n; ++i) {
-    for (int c = 0; c < kCellCount; ++c) {
-      if (reach[i][c]) markAround(i, c, false, [&](int m) { relevant_[m] = true; });
     }
   }
 }

@@ -89,11 +89,10 @@ private:
   uint8_t sandIndex_ = 0;
   uint8_t exitIndex_ = 0;
   uint8_t emptyIndex_ = 0;
-  // Cells where sand and empty can make a difference to the rules: for any
-  // state, and while a thing of a kind is at a cell.
+  // Cells where sand and empty can make a difference to the rules while a
+  // thing of a kind is at a cell.
   using TCellMask = std::array<uint64_t, 4>;
   static int KindSlot(uint16_t kind) { return kind == kDiamond ? 0 : kind == kBoulder ? 1 : kind == kBomb ? 2 : 3; }
-  std::vector<bool> relevant_;
   std::vector<TCellMask> masks_[4];
   bool openingIndex_[32] = {};
 };
